@@ -1,0 +1,190 @@
+#include "main_loop.h"
+
+#include <time.h>
+
+#include "calendar.h"
+#include "display.h"
+#include "face.h"
+#include "field_edit.h"
+#include "screen_texts.h"
+#include "set_clock.h"
+
+uint32_t tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
+{
+    if ((uint32_t)(now - *last_tick) <= 1000)
+        return 0;
+    // Counted from tick_base, not last_tick: the lateness of each step adds up
+    // until it makes a whole second, so the shown time never drifts.
+    uint32_t n = (uint32_t)(now - *tick_base) / 1000;
+    *tick_base += n * 1000;
+    *last_tick = now;
+    return n;
+}
+
+struct ClockLoop {
+    time_t shown_time;
+    time_t saved_time;
+    int edit_mode;
+    EditField edit_field;
+    int browse_year, browse_month;
+    int home_year, home_month;
+    int redraw;
+    int quit;
+};
+
+static void draw_frame(const ClockLoop *c)
+{
+    struct tm shown_tm = *localtime(&c->shown_time);
+    draw_background(c->edit_mode);
+    draw_face(shown_tm.tm_hour, shown_tm.tm_min, shown_tm.tm_sec);
+    if (c->edit_mode) {
+        draw_calendar(shown_tm.tm_year, shown_tm.tm_mon, shown_tm.tm_mday);
+        draw_edit_line(&shown_tm, c->edit_field);
+    } else {
+        int shown_month = shown_tm.tm_year == c->browse_year && shown_tm.tm_mon == c->browse_month;
+        draw_calendar(c->browse_year, c->browse_month, shown_month ? shown_tm.tm_mday : 0);
+        draw_datetime_line(&shown_tm);
+    }
+    SDL_Flip(screen);
+    SDL_Flip(screen);
+}
+
+static void browse_key(ClockLoop *c, SDLKey key)
+{
+    switch (key) {
+    case SDLK_ESCAPE:
+        c->quit = 1;
+        break;
+    case SDLK_BACKSPACE:
+    case SDLK_TAB:
+    case SDLK_SPACE:
+        c->browse_month = c->home_month;
+        c->browse_year = c->home_year;
+        c->redraw = 1;
+        break;
+    case SDLK_RETURN:
+        c->saved_time = c->shown_time;
+        c->edit_mode = 1;
+        c->redraw = 1;
+        break;
+    case SDLK_RIGHT:
+        if (++c->browse_month > 11) {
+            c->browse_month = 0;
+            c->browse_year++;
+        }
+        c->redraw = 1;
+        break;
+    case SDLK_LEFT:
+        if (--c->browse_month < 0) {
+            c->browse_month = 11;
+            c->browse_year--;
+        }
+        c->redraw = 1;
+        break;
+    default:
+        break;
+    }
+}
+
+static void step_field(ClockLoop *c, void (*step)(struct tm *, EditField))
+{
+    struct tm copy = *localtime(&c->shown_time);
+    step(&copy, c->edit_field);
+    time_t t = mktime(&copy);
+    // A time the platform cannot represent keeps the value on show.
+    if (t != (time_t)-1)
+        c->shown_time = t;
+    c->redraw = 1;
+}
+
+static void save_edit(ClockLoop *c)
+{
+    c->redraw = 1;
+    c->edit_mode = 0;
+    c->saved_time = c->shown_time;
+    struct tm local = *localtime(&c->shown_time);
+    c->home_year = local.tm_year;
+    c->home_month = local.tm_mon;
+    set_clock(&local);
+}
+
+static void edit_key(ClockLoop *c, SDLKey key)
+{
+    switch (key) {
+    case SDLK_UP:
+        step_field(c, field_increment);
+        break;
+    case SDLK_DOWN:
+        step_field(c, field_decrement);
+        break;
+    case SDLK_RIGHT:
+        c->edit_field = c->edit_field + 1 >= EDIT_FIELD_COUNT ? 0 : c->edit_field + 1;
+        c->redraw = 1;
+        break;
+    case SDLK_LEFT:
+        c->edit_field = c->edit_field == 0 ? EDIT_FIELD_COUNT - 1 : c->edit_field - 1;
+        c->redraw = 1;
+        break;
+    case SDLK_RETURN:
+        save_edit(c);
+        break;
+    case SDLK_ESCAPE:
+        // Escape only cancels an edit; it never quits from edit mode.
+        c->redraw = 1;
+        c->edit_mode = 0;
+        c->shown_time = c->saved_time;
+        break;
+    default:
+        break;
+    }
+}
+
+static void pump_events(ClockLoop *c)
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (c->quit)
+            break; // the event just taken is dropped
+        if (event.type == SDL_QUIT)
+            c->quit = 1;
+        else if (event.type == SDL_KEYDOWN && c->edit_mode)
+            edit_key(c, event.key.keysym.sym);
+        else if (event.type == SDL_KEYDOWN)
+            browse_key(c, event.key.keysym.sym);
+    }
+}
+
+void run_clock()
+{
+    ClockLoop c = {};
+    time_t now = time(nullptr);
+    struct tm start = *localtime(&now);
+    c.browse_year = c.home_year = start.tm_year;
+    c.browse_month = c.home_month = start.tm_mon;
+
+    SDL_Flip(screen);
+    c.redraw = 1;
+    c.quit = 0;
+    c.edit_mode = 0;
+    c.edit_field = 0;
+    c.shown_time = time(nullptr);
+    c.saved_time = c.shown_time;
+    uint32_t tick_base = SDL_GetTicks();
+    uint32_t last_tick = tick_base;
+
+    while (!c.quit) {
+        uint32_t n = tick_step(&tick_base, &last_tick, SDL_GetTicks());
+        if (n > 0) {
+            c.shown_time += n;
+            c.saved_time += n;
+            c.redraw = 1;
+        }
+        if (c.redraw) {
+            draw_frame(&c);
+            c.redraw = 0;
+        }
+        pump_events(&c);
+        if (!c.redraw)
+            SDL_Delay(10);
+    }
+}

@@ -1,0 +1,40 @@
+// Link seams: these definitions stand in front of the libraries' own, and pass
+// every call through unless a test asks for a failure.
+#include <dlfcn.h>
+#include <time.h>
+
+#include "screen_env.h"
+
+bool fail_text_size = false;
+bool fail_text_render = false;
+bool fail_mktime = false;
+
+template <typename F> static F next(const char *name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+extern "C" int TTF_SizeUTF8(TTF_Font *font, const char *text, int *w, int *h)
+{
+    if (fail_text_size)
+        return -1;
+    static auto real = next<int (*)(TTF_Font *, const char *, int *, int *)>("TTF_SizeUTF8");
+    return real(font, text, w, h);
+}
+
+extern "C" SDL_Surface *TTF_RenderUTF8_Blended(TTF_Font *font, const char *text, SDL_Color fg)
+{
+    if (fail_text_render)
+        return nullptr;
+    static auto real =
+        next<SDL_Surface *(*)(TTF_Font *, const char *, SDL_Color)>("TTF_RenderUTF8_Blended");
+    return real(font, text, fg);
+}
+
+extern "C" time_t mktime(struct tm *tm)
+{
+    if (fail_mktime)
+        return (time_t)-1;
+    static auto real = next<time_t (*)(struct tm *)>("mktime");
+    return real(tm);
+}

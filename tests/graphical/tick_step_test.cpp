@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "main_loop.h"
+
+TEST(TickStep, StepsOnlyAfterMoreThanASecond)
+{
+    uint32_t base = 5000, last = 5000;
+    EXPECT_EQ(tick_step(&base, &last, 6000), 0u);
+    EXPECT_EQ(base, 5000u);
+    EXPECT_EQ(last, 5000u);
+    EXPECT_EQ(tick_step(&base, &last, 6001), 1u);
+    EXPECT_EQ(base, 6000u);
+    EXPECT_EQ(last, 6001u);
+}
+
+TEST(TickStep, LateStepsAddUpWithoutDrift)
+{
+    uint32_t base = 0, last = 0, now = 0, shown = 0;
+    int double_steps = 0;
+    for (int i = 0; i < 150; i++) {
+        now += 1010; // every step comes 10 ms late
+        uint32_t n = tick_step(&base, &last, now);
+        ASSERT_GE(n, 1u);
+        ASSERT_LE(n, 2u);
+        if (n == 2) {
+            double_steps++;
+            EXPECT_GE(i, 90); // about a hundred steps of 10 ms make up one second
+        }
+        shown += n;
+        EXPECT_EQ(shown, now / 1000) << "step " << i;
+    }
+    EXPECT_EQ(double_steps, 1);
+}
+
+TEST(TickStep, StallIsMadeUpByOneStep)
+{
+    uint32_t base = 0, last = 0;
+    EXPECT_EQ(tick_step(&base, &last, 7400), 7u);
+    EXPECT_EQ(base, 7000u);
+    EXPECT_EQ(tick_step(&base, &last, 8401), 1u);
+}
+
+TEST(TickStep, CounterWrapNeitherStopsNorJumps)
+{
+    uint32_t start = 0xFFFFFFFFu - 1500;
+    uint32_t base = start, last = start, now = start, shown = 0;
+    for (int i = 0; i < 10; i++) {
+        now += 1001;
+        shown += tick_step(&base, &last, now);
+    }
+    EXPECT_EQ(shown, 10u); // 10010 ms across the wrap
+    EXPECT_EQ((uint32_t)(now - base), 10u);
+}

@@ -1,0 +1,167 @@
+// LD_PRELOAD shim that stands between the graphical clock and the clocks it
+// sets: clock_settime is never passed on, and "/dev/rtc0" is never opened.
+// What would have been written is appended to $SHIM_LOG.
+//
+//   SHIM_SETTIME=refuse   clock_settime fails with EPERM
+//   SHIM_RTC=noopen       opening the device fails with ENOENT
+//   SHIM_RTC=refuse       RTC_SET_TIME fails with EINVAL
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <linux/rtc.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/ioctl.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+int fake_fd = -1;
+
+void log_line(const char *format, ...)
+{
+    const char *path = getenv("SHIM_LOG");
+    if (path == nullptr)
+        return;
+    FILE *f = fopen(path, "a");
+    if (f == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    vfprintf(f, format, args);
+    va_end(args);
+    fputc('\n', f);
+    fclose(f);
+}
+
+bool is_rtc(const char *path)
+{
+    return path != nullptr && strcmp(path, "/dev/rtc0") == 0;
+}
+
+bool mode_is(const char *name, const char *value)
+{
+    const char *v = getenv(name);
+    return v != nullptr && strcmp(v, value) == 0;
+}
+
+// Opens a harmless stand-in descriptor for the device.
+int open_rtc(int flags)
+{
+    log_line("open /dev/rtc0 flags=%d", flags);
+    if (mode_is("SHIM_RTC", "noopen")) {
+        errno = ENOENT;
+        return -1;
+    }
+    using OpenFn = int (*)(const char *, int, ...);
+    static OpenFn real_open = reinterpret_cast<OpenFn>(dlsym(RTLD_NEXT, "open"));
+    fake_fd = real_open("/dev/null", O_RDONLY);
+    return fake_fd;
+}
+
+int forward_open(const char *name, const char *path, int flags, mode_t mode)
+{
+    using OpenFn = int (*)(const char *, int, ...);
+    OpenFn fn = reinterpret_cast<OpenFn>(dlsym(RTLD_NEXT, name));
+    return fn(path, flags, mode);
+}
+
+int forward_openat(const char *name, int dir, const char *path, int flags, mode_t mode)
+{
+    using OpenAtFn = int (*)(int, const char *, int, ...);
+    OpenAtFn fn = reinterpret_cast<OpenAtFn>(dlsym(RTLD_NEXT, name));
+    return fn(dir, path, flags, mode);
+}
+
+mode_t mode_arg(int flags, va_list args)
+{
+    return (flags & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(args, int) : 0;
+}
+
+} // namespace
+
+extern "C" {
+
+int clock_settime(clockid_t id, const struct timespec *ts)
+{
+    log_line("clock_settime clock=%d sec=%lld", (int)id, (long long)ts->tv_sec);
+    if (mode_is("SHIM_SETTIME", "refuse")) {
+        errno = EPERM;
+        return -1;
+    }
+    return 0;
+}
+
+int open(const char *path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = mode_arg(flags, args);
+    va_end(args);
+    return is_rtc(path) ? open_rtc(flags) : forward_open("open", path, flags, mode);
+}
+
+int open64(const char *path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = mode_arg(flags, args);
+    va_end(args);
+    return is_rtc(path) ? open_rtc(flags) : forward_open("open64", path, flags, mode);
+}
+
+int openat(int dir, const char *path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = mode_arg(flags, args);
+    va_end(args);
+    return is_rtc(path) ? open_rtc(flags) : forward_openat("openat", dir, path, flags, mode);
+}
+
+int openat64(int dir, const char *path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = mode_arg(flags, args);
+    va_end(args);
+    return is_rtc(path) ? open_rtc(flags) : forward_openat("openat64", dir, path, flags, mode);
+}
+
+int ioctl(int fd, unsigned long request, ...)
+{
+    va_list args;
+    va_start(args, request);
+    void *arg = va_arg(args, void *);
+    va_end(args);
+    if (fake_fd >= 0 && fd == fake_fd) {
+        const struct rtc_time *r = static_cast<const struct rtc_time *>(arg);
+        log_line("ioctl 0x%lx rtc %d-%d-%d %d:%d:%d wday=%d yday=%d isdst=%d", request,
+                 r->tm_year, r->tm_mon, r->tm_mday, r->tm_hour, r->tm_min, r->tm_sec,
+                 r->tm_wday, r->tm_yday, r->tm_isdst);
+        if (mode_is("SHIM_RTC", "refuse")) {
+            errno = EINVAL;
+            return -1;
+        }
+        return 0;
+    }
+    using IoctlFn = int (*)(int, unsigned long, void *);
+    static IoctlFn real_ioctl = reinterpret_cast<IoctlFn>(dlsym(RTLD_NEXT, "ioctl"));
+    return real_ioctl(fd, request, arg);
+}
+
+int close(int fd)
+{
+    if (fake_fd >= 0 && fd == fake_fd) {
+        log_line("close rtc");
+        fake_fd = -1;
+    }
+    using CloseFn = int (*)(int);
+    static CloseFn real_close = reinterpret_cast<CloseFn>(dlsym(RTLD_NEXT, "close"));
+    return real_close(fd);
+}
+
+} // extern "C"

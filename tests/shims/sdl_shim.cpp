@@ -1,0 +1,235 @@
+// LD_PRELOAD shim over SDL for end-to-end runs of the graphical clock.
+// It scripts ticks and events, captures every flipped frame as a PPM file and
+// logs the set-up and shutdown calls, so runs are fast and deterministic.
+//
+//   SHIM_LOG=file      append one line per interesting call
+//   SHIM_FRAMES=dir    write dir/frame-NNN.ppm at every SDL_Flip
+//   SHIM_FAIL_FONT=n   TTF_OpenFont of point size n returns null
+//   SHIM_TIME=secs     time() returns this instant
+//   SHIM_SCRIPT=...    consumed at each SDL_GetTicks call up to the next "|":
+//                        t=N set ticks, +N add ms, k=SYM key down, u=SYM key up,
+//                        quit an SDL_QUIT event. When it runs out, SDL_QUIT is queued.
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <dlfcn.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+#include <deque>
+#include <string>
+
+namespace {
+
+std::deque<SDL_Event> queue;
+Uint32 ticks = 0;
+const char *script_pos = nullptr;
+bool script_started = false;
+bool script_done = false;
+int frame_number = 0;
+struct OpenFont {
+    TTF_Font *font;
+    int size;
+};
+OpenFont open_fonts[8];
+
+template <typename F> F real(const char *name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+void log_line(const char *format, ...)
+{
+    const char *path = getenv("SHIM_LOG");
+    if (path == nullptr)
+        return;
+    FILE *f = fopen(path, "a");
+    if (f == nullptr)
+        return;
+    va_list args;
+    va_start(args, format);
+    vfprintf(f, format, args);
+    va_end(args);
+    fputc('\n', f);
+    fclose(f);
+}
+
+void push_key(Uint8 type, int sym)
+{
+    SDL_Event e;
+    memset(&e, 0, sizeof e);
+    e.type = type;
+    e.key.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = (SDLKey)sym;
+    queue.push_back(e);
+}
+
+void push_quit()
+{
+    SDL_Event e;
+    memset(&e, 0, sizeof e);
+    e.type = SDL_QUIT;
+    queue.push_back(e);
+}
+
+// Runs the script's commands up to the next "|".
+void advance_script()
+{
+    if (!script_started) {
+        script_started = true;
+        script_pos = getenv("SHIM_SCRIPT");
+    }
+    if (script_done)
+        return;
+    if (script_pos == nullptr || *script_pos == '\0') {
+        script_done = true;
+        push_quit();
+        return;
+    }
+    while (*script_pos != '\0') {
+        while (*script_pos == ' ')
+            script_pos++;
+        const char *end = script_pos;
+        while (*end != '\0' && *end != ' ')
+            end++;
+        std::string token(script_pos, end);
+        script_pos = end;
+        if (token == "|")
+            return;
+        if (token.rfind("t=", 0) == 0)
+            ticks = (Uint32)strtoul(token.c_str() + 2, nullptr, 0);
+        else if (token[0] == '+')
+            ticks += (Uint32)strtoul(token.c_str() + 1, nullptr, 0);
+        else if (token.rfind("k=", 0) == 0)
+            push_key(SDL_KEYDOWN, atoi(token.c_str() + 2));
+        else if (token.rfind("u=", 0) == 0)
+            push_key(SDL_KEYUP, atoi(token.c_str() + 2));
+        else if (token == "quit")
+            push_quit();
+    }
+}
+
+void write_frame(SDL_Surface *s)
+{
+    const char *dir = getenv("SHIM_FRAMES");
+    if (dir == nullptr || s == nullptr)
+        return;
+    char path[4096];
+    snprintf(path, sizeof path, "%s/frame-%03d.ppm", dir, frame_number);
+    FILE *f = fopen(path, "wb");
+    if (f == nullptr)
+        return;
+    fprintf(f, "P6\n%d %d\n255\n", s->w, s->h);
+    for (int y = 0; y < s->h; y++) {
+        const Uint16 *row = (const Uint16 *)((const Uint8 *)s->pixels + y * s->pitch);
+        for (int x = 0; x < s->w; x++) {
+            Uint8 rgb[3];
+            SDL_GetRGB(row[x], s->format, &rgb[0], &rgb[1], &rgb[2]);
+            fwrite(rgb, 1, 3, f);
+        }
+    }
+    fclose(f);
+}
+
+} // namespace
+
+extern "C" {
+
+Uint32 SDL_GetTicks(void)
+{
+    advance_script();
+    return ticks;
+}
+
+int SDL_PollEvent(SDL_Event *event)
+{
+    if (queue.empty())
+        return 0;
+    if (event != nullptr) {
+        *event = queue.front();
+        queue.pop_front();
+    }
+    return 1;
+}
+
+void SDL_Delay(Uint32)
+{
+}
+
+int SDL_Flip(SDL_Surface *s)
+{
+    write_frame(s);
+    log_line("flip %d", frame_number);
+    frame_number++;
+    return real<int (*)(SDL_Surface *)>("SDL_Flip")(s);
+}
+
+int SDL_ShowCursor(int toggle)
+{
+    log_line("SDL_ShowCursor %d", toggle);
+    return real<int (*)(int)>("SDL_ShowCursor")(toggle);
+}
+
+TTF_Font *TTF_OpenFont(const char *file, int ptsize)
+{
+    const char *fail = getenv("SHIM_FAIL_FONT");
+    if (fail != nullptr && atoi(fail) == ptsize) {
+        log_line("TTF_OpenFont %d failed", ptsize);
+        return nullptr;
+    }
+    TTF_Font *font = real<TTF_Font *(*)(const char *, int)>("TTF_OpenFont")(file, ptsize);
+    log_line("TTF_OpenFont %d %s", ptsize, font ? "ok" : "failed");
+    for (OpenFont &slot : open_fonts) {
+        if (slot.font == nullptr) {
+            slot = {font, ptsize};
+            break;
+        }
+    }
+    return font;
+}
+
+void TTF_CloseFont(TTF_Font *font)
+{
+    int size = 0;
+    for (OpenFont &slot : open_fonts) {
+        if (slot.font == font && font != nullptr) {
+            size = slot.size;
+            slot = {nullptr, 0};
+        }
+    }
+    log_line("TTF_CloseFont %d", size);
+    real<void (*)(TTF_Font *)>("TTF_CloseFont")(font);
+}
+
+void TTF_Quit(void)
+{
+    log_line("TTF_Quit");
+    real<void (*)(void)>("TTF_Quit")();
+}
+
+void SDL_Quit(void)
+{
+    log_line("SDL_Quit");
+    real<void (*)(void)>("SDL_Quit")();
+}
+
+time_t time(time_t *out)
+{
+    const char *fixed = getenv("SHIM_TIME");
+    time_t t;
+    if (fixed != nullptr) {
+        t = (time_t)strtoll(fixed, nullptr, 10);
+    } else {
+        struct timespec ts;
+        clock_gettime(CLOCK_REALTIME, &ts);
+        t = ts.tv_sec;
+    }
+    if (out != nullptr)
+        *out = t;
+    return t;
+}
+
+} // extern "C"
