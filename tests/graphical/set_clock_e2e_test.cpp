@@ -1,0 +1,110 @@
+// Saving an edit sets the system clock, then the hardware clock in UTC. The
+// shims record what would have been written; no real clock is touched.
+#include <gtest/gtest.h>
+
+#include "tavlino_run.h"
+
+namespace {
+
+const std::string SAVE = "t=0 | k=13 | k=13 | |"; // edit, save at once, one more frame
+
+std::string settime_line(time_t t)
+{
+    return "clock_settime clock=0 sec=" + std::to_string((long long)t);
+}
+
+std::vector<std::string> clock_calls(const TavlinoRun &run)
+{
+    std::vector<std::string> calls;
+    for (const std::string &line : run.lines)
+        if (line.rfind("clock_settime", 0) == 0 || line.rfind("open /dev/rtc0", 0) == 0 ||
+            line.rfind("ioctl", 0) == 0 || line.rfind("close rtc", 0) == 0)
+            calls.push_back(line);
+    return calls;
+}
+
+} // namespace
+
+TEST(SetClock, TokyoMorningGoesToTheRtcAsUtcOfTheSameDay)
+{
+    time_t t = utc_time(2011, 3, 9, 1, 0, 0); // 10:00:00 in Tokyo
+    TavlinoRun run = run_tavlino(SAVE, t, "Asia/Tokyo");
+    EXPECT_EQ(run.result.status, 0);
+    EXPECT_EQ(run.result.out, "");
+    EXPECT_EQ(clock_calls(run),
+              (std::vector<std::string>{settime_line(t), "open /dev/rtc0 flags=2",
+                                        "ioctl 0x4024700a rtc 111-2-9 1:0:0 wday=0 yday=0 isdst=0",
+                                        "close rtc"}));
+}
+
+TEST(SetClock, NewYorkEveningGoesToTheRtcAsTheNextDay)
+{
+    time_t t = utc_time(2011, 3, 10, 3, 0, 0); // 22:00:00 on the 9th in New York
+    TavlinoRun run = run_tavlino(SAVE, t, "America/New_York");
+    std::vector<std::string> calls = clock_calls(run);
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[0], settime_line(t));
+    EXPECT_EQ(calls[2], "ioctl 0x4024700a rtc 111-2-10 3:0:0 wday=0 yday=0 isdst=0");
+}
+
+TEST(SetClock, MissingDeviceSaysSoOnceAndTheSystemClockIsStillSet)
+{
+    time_t t = utc_time(2011, 3, 9, 1, 0, 0);
+    for (const char *settime : {"SHIM_SETTIME=ok", "SHIM_SETTIME=refuse"}) {
+        TavlinoRun run = run_tavlino(SAVE, t, "UTC", {"SHIM_RTC=noopen", settime});
+        EXPECT_EQ(run.result.out, "Failed to open!!\n");
+        EXPECT_EQ(run.result.status, 0);
+        EXPECT_EQ(clock_calls(run),
+                  (std::vector<std::string>{settime_line(t), "open /dev/rtc0 flags=2"}));
+    }
+}
+
+TEST(SetClock, RefusingDeviceIsReportedAndClosed)
+{
+    time_t t = utc_time(2011, 3, 9, 1, 0, 0);
+    TavlinoRun run = run_tavlino(SAVE, t, "UTC", {"SHIM_RTC=refuse"});
+    EXPECT_EQ(run.result.out, "Failed to set time!\n");
+    std::vector<std::string> calls = clock_calls(run);
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls.back(), "close rtc");
+}
+
+TEST(SetClock, UnrepresentableTimeSetsNeitherClock)
+{
+    TavlinoRun run = run_tavlino(SAVE, utc_time(2011, 3, 9, 1, 0, 0), "UTC",
+                                 {"SHIM_MKTIME=fail"});
+    EXPECT_EQ(run.result.status, 0);
+    EXPECT_EQ(run.result.out, "");
+    EXPECT_TRUE(clock_calls(run).empty());
+}
+
+TEST(SetClock, WindowCloseDuringAnEditSetsNothing)
+{
+    TavlinoRun run = run_tavlino("t=0 | k=13 | k=273 | quit |", utc_time(2011, 3, 9, 1, 0, 0));
+    EXPECT_EQ(run.result.status, 0);
+    EXPECT_TRUE(clock_calls(run).empty());
+}
+
+TEST(SetClock, ScreenRunsOnFromTheSavedTimeAndHomeFollowsIt)
+{
+    time_t start = utc_time(2011, 12, 30, 23, 59, 50);
+    time_t saved = utc_time(2012, 12, 30, 23, 59, 50);
+    // edit, year up, save (the device is missing), a second passes, Backspace.
+    TavlinoRun run = run_tavlino("t=0 | k=13 | k=273 | k=13 | | t=1001 | k=8 | |", start, "UTC",
+                                 {"SHIM_RTC=noopen"});
+    EXPECT_EQ(run.result.out, "Failed to open!!\n");
+    EXPECT_EQ(clock_calls(run)[0], settime_line(saved));
+
+    auto browse = [](time_t shown, int year, int month, int mark) {
+        ExpectedFrame e;
+        e.shown = shown;
+        e.calendar_year = year;
+        e.calendar_month = month;
+        e.mark_day = mark;
+        return e;
+    };
+    ASSERT_EQ(run.frames.size(), 13u);
+    EXPECT_EQ(frame_difference(run.frames[7], expected_frame(browse(saved, 2011, 12, 0))), 0);
+    EXPECT_EQ(frame_difference(run.frames[9], expected_frame(browse(saved + 1, 2011, 12, 0))), 0);
+    EXPECT_EQ(frame_difference(run.frames[11], expected_frame(browse(saved + 1, 2012, 12, 30))), 0);
+}

@@ -5,6 +5,10 @@
 //   SHIM_SETTIME=refuse   clock_settime fails with EPERM
 //   SHIM_RTC=noopen       opening the device fails with ENOENT
 //   SHIM_RTC=refuse       RTC_SET_TIME fails with EINVAL
+//   SHIM_MKTIME=fail      mktime cannot represent any time
+// The shim defines both open and open64 itself, so it must see them unrenamed.
+#undef _FILE_OFFSET_BITS
+#undef _TIME_BITS
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -84,6 +88,15 @@ mode_t mode_arg(int flags, va_list args)
 } // namespace
 
 extern "C" {
+
+time_t mktime(struct tm *tm)
+{
+    if (mode_is("SHIM_MKTIME", "fail"))
+        return (time_t)-1;
+    using MktimeFn = time_t (*)(struct tm *);
+    static MktimeFn real_mktime = reinterpret_cast<MktimeFn>(dlsym(RTLD_NEXT, "mktime"));
+    return real_mktime(tm);
+}
 
 int clock_settime(clockid_t id, const struct timespec *ts)
 {
