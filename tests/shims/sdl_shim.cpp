@@ -9,6 +9,7 @@
 //   SHIM_SCRIPT=...    consumed at each SDL_GetTicks call up to the next "|":
 //                        t=N set ticks, +N add ms, k=SYM key down, u=SYM key up,
 //                        quit an SDL_QUIT event. When it runs out, SDL_QUIT is queued.
+//                      Without SHIM_SCRIPT, ticks, events and delays are SDL's own.
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <dlfcn.h>
@@ -140,12 +141,16 @@ extern "C" {
 
 Uint32 SDL_GetTicks(void)
 {
+    if (getenv("SHIM_SCRIPT") == nullptr)
+        return real<Uint32 (*)(void)>("SDL_GetTicks")();
     advance_script();
     return ticks;
 }
 
 int SDL_PollEvent(SDL_Event *event)
 {
+    if (getenv("SHIM_SCRIPT") == nullptr)
+        return real<int (*)(SDL_Event *)>("SDL_PollEvent")(event);
     if (queue.empty())
         return 0;
     if (event != nullptr) {
@@ -155,8 +160,10 @@ int SDL_PollEvent(SDL_Event *event)
     return 1;
 }
 
-void SDL_Delay(Uint32)
+void SDL_Delay(Uint32 ms)
 {
+    if (getenv("SHIM_SCRIPT") == nullptr)
+        real<void (*)(Uint32)>("SDL_Delay")(ms);
 }
 
 int SDL_Flip(SDL_Surface *s)

@@ -58,3 +58,69 @@ Image read_ppm(const std::string &path)
     fclose(f);
     return img;
 }
+
+static uint32_t big_endian32(const uint8_t *p)
+{
+    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | p[3];
+}
+
+static int mask_shift(uint32_t mask)
+{
+    int shift = 0;
+    while (mask != 0 && (mask & 1) == 0) {
+        mask >>= 1;
+        shift++;
+    }
+    return shift;
+}
+
+// An X window dump of a 24- or 32-bit TrueColor visual, as xwd writes it.
+Image read_xwd(const std::string &path)
+{
+    Image img;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (f == nullptr)
+        return img;
+    std::vector<uint8_t> data;
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        data.insert(data.end(), buf, buf + n);
+    fclose(f);
+    if (data.size() < 100)
+        return img;
+    auto field = [&](int i) { return big_endian32(&data[(size_t)i * 4]); };
+    uint32_t header_size = field(0), width = field(4), height = field(5), byte_order = field(7);
+    uint32_t bits_per_pixel = field(11), bytes_per_line = field(12);
+    uint32_t masks[3] = {field(14), field(15), field(16)};
+    // The pixels are the file's last bytes_per_line * height bytes, after the header,
+    // the window name and the colour map.
+    size_t pixel_bytes = (size_t)bytes_per_line * height;
+    if (bits_per_pixel != 32 || data.size() < header_size + pixel_bytes)
+        return img;
+    size_t offset = data.size() - pixel_bytes;
+    img.w = (int)width;
+    img.h = (int)height;
+    img.rgb.resize((size_t)width * height * 3);
+    for (uint32_t y = 0; y < height; y++)
+        for (uint32_t x = 0; x < width; x++) {
+            const uint8_t *p = &data[offset + (size_t)y * bytes_per_line + x * 4];
+            uint32_t v = byte_order == 1 ? big_endian32(p)
+                                         : (uint32_t)p[3] << 24 | (uint32_t)p[2] << 16 |
+                                               (uint32_t)p[1] << 8 | p[0];
+            for (int c = 0; c < 3; c++)
+                img.rgb[((size_t)y * width + x) * 3 + c] =
+                    (uint8_t)((v & masks[c]) >> mask_shift(masks[c]));
+        }
+    return img;
+}
+
+bool write_ppm(const Image &img, const std::string &path)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        return false;
+    fprintf(f, "P6\n%d %d\n255\n", img.w, img.h);
+    bool ok = fwrite(img.rgb.data(), 1, img.rgb.size(), f) == img.rgb.size();
+    return fclose(f) == 0 && ok;
+}

@@ -17,6 +17,8 @@ struct Image {
 };
 
 Image read_ppm(const std::string &path);
+Image read_xwd(const std::string &path);
+bool write_ppm(const Image &img, const std::string &path);
 
 constexpr uint16_t PIX_BACKGROUND = 0x0008; // 0, 0, 64
 constexpr uint16_t PIX_WHITE = 0xFFFF;

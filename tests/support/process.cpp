@@ -44,6 +44,66 @@ static long long now_ms()
     return (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
 }
 
+static void exec_child(const std::vector<std::string> &argv, const std::vector<std::string> &env,
+                       const std::string &out_path, const std::string &err_path)
+{
+    int in = open("/dev/null", O_RDONLY);
+    int out = open(out_path.empty() ? "/dev/null" : out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = open(err_path.empty() ? "/dev/null" : err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    for (const std::string &e : env)
+        putenv(strdup(e.c_str()));
+    std::vector<char *> args;
+    for (const std::string &a : argv)
+        args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+int spawn_program(const std::vector<std::string> &argv, const std::vector<std::string> &env,
+                  const std::string &out_path, const std::string &err_path)
+{
+    pid_t pid = fork();
+    if (pid == 0)
+        exec_child(argv, env, out_path, err_path);
+    return pid;
+}
+
+int wait_program(int pid, int timeout_ms)
+{
+    long long deadline = now_ms() + timeout_ms;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) != pid) {
+        if (now_ms() > deadline)
+            return -1;
+        usleep(2000);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void kill_program(int pid)
+{
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+std::string shell_output(const std::string &command)
+{
+    std::string out;
+    FILE *p = popen(command.c_str(), "r");
+    if (p == nullptr)
+        return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    pclose(p);
+    return out;
+}
+
 RunResult run_program(const std::vector<std::string> &argv,
                       const std::vector<std::string> &env, int timeout_ms)
 {
@@ -51,22 +111,8 @@ RunResult run_program(const std::vector<std::string> &argv,
     std::string dir = make_temp_dir();
     std::string out_path = dir + "/stdout", err_path = dir + "/stderr";
     pid_t pid = fork();
-    if (pid == 0) {
-        int in = open("/dev/null", O_RDONLY);
-        int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        for (const std::string &e : env)
-            putenv(strdup(e.c_str()));
-        std::vector<char *> args;
-        for (const std::string &a : argv)
-            args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
+    if (pid == 0)
+        exec_child(argv, env, out_path, err_path);
     long long deadline = now_ms() + timeout_ms;
     int status = 0;
     for (;;) {

@@ -16,6 +16,17 @@ struct RunResult {
 RunResult run_program(const std::vector<std::string> &argv,
                       const std::vector<std::string> &env, int timeout_ms = 20000);
 
+// Starts argv in the background (standard input from /dev/null, standard output
+// and error to the given files, or /dev/null when empty).
+int spawn_program(const std::vector<std::string> &argv, const std::vector<std::string> &env,
+                  const std::string &out_path = "", const std::string &err_path = "");
+// Waits up to timeout_ms for the process to end; its status, or -1 when it did not.
+int wait_program(int pid, int timeout_ms);
+// Kills the process and reaps it.
+void kill_program(int pid);
+// Runs a shell command and returns what it printed on standard output.
+std::string shell_output(const std::string &command);
+
 std::string read_file(const std::string &path);
 std::string make_temp_dir();
 std::string build_dir();   // folder of the built programs and shims
