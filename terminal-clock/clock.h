@@ -1,0 +1,73 @@
+// tessavond, the terminal clock: its one state record and its operations.
+#pragma once
+
+#include <time.h>
+
+#include "termscreen.h"
+
+#define CLOCK_VERSION "1.0.0"
+
+constexpr int DATE_FORMAT_SIZE = 100;
+constexpr int DATE_TEXT_SIZE = 256;
+constexpr int DATE_BUFFER_SIZE = 128;
+constexpr int CLOCK_HEIGHT = 7;
+constexpr int CLOCK_WIDTH = 35;
+constexpr int CLOCK_WIDTH_SECONDS = 54;
+constexpr int DEFAULT_DELAY = 40000000;
+constexpr int DEFAULT_COLOR = 2;
+
+struct ClockState {
+    volatile int running; // written by the signal handler: read afresh at every test
+    int bg;
+    int show_seconds;
+    int twelve_hour;
+    int centered;
+    int boxed;
+    char *date_format; // DATE_FORMAT_SIZE bytes, owned by the entry
+    int color;
+    int delay;
+    int row;
+    int col;
+    int width;
+    int height;
+    int hour_tens;
+    int hour_units;
+    int minute_tens;
+    int minute_units;
+    int second_tens;
+    int second_units;
+    char date_text[DATE_TEXT_SIZE];
+    struct tm *local_time;
+    time_t last_sample;
+    const char *meridiem;
+    Window *clock_win;
+    Window *date_win;
+};
+
+extern ClockState *clock_state;
+
+// Options and entry. Returns 1 when the program is to run the clock, 0 when
+// an informational option (or an option error) has been answered.
+int clock_parse_options(int argc, char **argv);
+extern const char *const usage_lines[11];
+void clock_print_usage();
+
+// State and time sampling.
+void clock_init();
+void clock_update_time();
+void clock_release_windows();
+
+// Big digits and layout.
+extern const unsigned char digit_cells[10][15];
+void clock_draw_digit(int n, int top, int left);
+void clock_draw();
+void clock_place(int row, int col, int width, int height);
+void clock_set_box(int on);
+void clock_set_center(int on);
+void clock_toggle_seconds();
+
+// Commands and signals.
+void clock_handle_key();
+void clock_on_signal(int sig);
+// Runs a size change that the handler marked, between loop iterations.
+void clock_apply_resize();

@@ -1,0 +1,110 @@
+// Start-up of the clock's screen, and sampling the time into digits and the date line.
+#include <signal.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "clock.h"
+
+static void install_handlers()
+{
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    action.sa_handler = clock_on_signal;
+    action.sa_flags = 0;
+    sigemptyset(&action.sa_mask);
+    static constexpr int signals[] = {SIGWINCH, SIGTERM, SIGINT, SIGSEGV};
+    for (int sig : signals)
+        sigaction(sig, &action, nullptr);
+}
+
+void clock_release_windows()
+{
+    win_destroy(clock_state->clock_win);
+    win_destroy(clock_state->date_win);
+    clock_state->clock_win = nullptr;
+    clock_state->date_win = nullptr;
+}
+
+static int date_column(int col, int width, int length)
+{
+    return col + width / 2 - length / 2 - 1;
+}
+
+void clock_init()
+{
+    ClockState *cs = clock_state;
+    cs->bg = 0;
+    screen_init();
+    screen_noop_1();
+    screen_noop_2();
+    win_noop_1(screen_window, 1);
+    screen_noop_3();
+    cursor_set_visible(0);
+    term_clear();
+    if (colors_allow_default() == 0)
+        cs->bg = -1;
+    pair_init(1, cs->bg, cs->bg);
+    pair_init(2, cs->bg, cs->color);
+    pair_init(3, cs->color, cs->bg);
+    term_flush();
+    install_handlers();
+    cs->running = 1;
+    cs->width = cs->show_seconds ? CLOCK_WIDTH_SECONDS : CLOCK_WIDTH;
+    cs->height = CLOCK_HEIGHT;
+
+    cs->local_time = localtime(&cs->last_sample);
+    cs->last_sample = time(nullptr);
+    clock_update_time();
+
+    clock_release_windows(); // those of the previous start, after a size change
+    cs->clock_win = win_create(cs->height, cs->width, cs->row, cs->col);
+    int length = (int)strlen(cs->date_text);
+    cs->date_win = win_create(3, length + 2, cs->row + cs->height - 1,
+                              date_column(cs->col, cs->width, length));
+    if (cs->boxed) {
+        win_border(cs->date_win, 0, 0, 0, 0, 0, 0, 0, 0);
+        win_border(cs->clock_win, 0, 0, 0, 0, 0, 0, 0, 0);
+    }
+    win_noop_2(cs->date_win, 1);
+    clock_set_center(cs->centered);
+    win_set_nodelay(screen_window, 1);
+    win_refresh(cs->date_win);
+    win_refresh(cs->clock_win);
+}
+
+static void split(int value, int *tens, int *units)
+{
+    *tens = value / 10;
+    *units = value % 10;
+}
+
+void clock_update_time()
+{
+    ClockState *cs = clock_state;
+    // The digits come from the time stored by the previous sample: the display
+    // trails the clock by one loop iteration.
+    struct tm *t = localtime(&cs->last_sample);
+    static struct tm epoch;
+    cs->local_time = t != nullptr ? t : &epoch;
+    cs->last_sample = time(nullptr);
+    t = cs->local_time;
+
+    if (!cs->twelve_hour)
+        cs->meridiem = "";
+    else
+        cs->meridiem = t->tm_hour >= 12 ? "  PM" : "  AM";
+    int hour = t->tm_hour;
+    if (cs->twelve_hour && hour > 12)
+        hour -= 12;
+    if (cs->twelve_hour && hour == 0)
+        hour = 12;
+    split(hour, &cs->hour_tens, &cs->hour_units);
+    split(t->tm_min, &cs->minute_tens, &cs->minute_units);
+
+    char date[DATE_BUFFER_SIZE];
+    // A date that does not fit leaves the buffer undefined: show it empty instead.
+    if (strftime(date, sizeof date, cs->date_format, t) == 0)
+        date[0] = '\0';
+    snprintf(cs->date_text, sizeof cs->date_text, " %s%s ", date, cs->meridiem);
+    split(t->tm_sec, &cs->second_tens, &cs->second_units);
+}

@@ -1,0 +1,116 @@
+// Single-key commands, the idle sleep that paces the loop, and the signals.
+#include <signal.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "clock.h"
+
+static volatile sig_atomic_t resize_pending = 0;
+
+static void move_clock(int row, int col)
+{
+    ClockState *cs = clock_state;
+    clock_place(row, col, cs->width, cs->height);
+}
+
+static void idle(int key)
+{
+    ClockState *cs = clock_state;
+    struct timespec pause = {0, cs->delay};
+    nanosleep(&pause, nullptr); // a signal ends it early; the rest is not slept
+    if (key >= '0' && key <= '7') {
+        cs->color = key - '0';
+        pair_init(2, cs->bg, cs->color);
+        pair_init(3, cs->color, cs->bg);
+    }
+}
+
+void clock_handle_key()
+{
+    ClockState *cs = clock_state;
+    int key = win_key_read(screen_window);
+    switch (key) {
+    case 'q': case 'Q':
+        cs->running = 0;
+        break;
+    case 's': case 'S':
+        clock_toggle_seconds();
+        break;
+    case 't': case 'T':
+        cs->twelve_hour = !cs->twelve_hour;
+        clock_update_time();
+        clock_place(cs->row, cs->col, cs->width, cs->height);
+        break;
+    case 'c': case 'C':
+        clock_set_center(!cs->centered);
+        break;
+    case 'b': case 'B':
+        clock_set_box(!cs->boxed);
+        break;
+    case 'k': case 'K': case KEY_UP:
+        if (cs->row >= 1 && !cs->centered)
+            move_clock(cs->row - 1, cs->col);
+        break;
+    case 'j': case 'J': case KEY_DOWN:
+        // The date window's three lines start on the clock's last line.
+        if (cs->row <= screen_rows - cs->height - 3 && !cs->centered)
+            move_clock(cs->row + 1, cs->col);
+        break;
+    case 'h': case 'H': case KEY_LEFT:
+        if (cs->col >= 1 && !cs->centered)
+            move_clock(cs->row, cs->col - 1);
+        break;
+    case 'l': case 'L': case KEY_RIGHT:
+        if (cs->col <= screen_cols - cs->width - 1 && !cs->centered)
+            move_clock(cs->row, cs->col + 1);
+        break;
+    default:
+        idle(key);
+        break;
+    }
+}
+
+void clock_on_signal(int sig)
+{
+    switch (sig) {
+    case SIGINT:
+    case SIGTERM:
+        if (clock_state != nullptr)
+            clock_state->running = 0;
+        break;
+    case SIGSEGV: {
+        static const char message[] = "Segmentation fault.\n";
+        screen_end();
+        ssize_t written = write(2, message, sizeof message - 1);
+        (void)written;
+        _exit(1);
+    }
+    case SIGWINCH:
+        // Only marked here: the loop restarts the screen between iterations,
+        // never in the middle of drawing or reading a key.
+        resize_pending = 1;
+        break;
+    default:
+        break;
+    }
+}
+
+void clock_apply_resize()
+{
+    if (!resize_pending)
+        return;
+    // Held off while the screen restarts, so a stop is not undone by clock_init
+    // and the restart runs as one piece.
+    sigset_t block, previous;
+    sigemptyset(&block);
+    sigaddset(&block, SIGINT);
+    sigaddset(&block, SIGTERM);
+    sigaddset(&block, SIGWINCH);
+    sigprocmask(SIG_BLOCK, &block, &previous);
+    resize_pending = 0;
+    if (clock_state->running) {
+        screen_end();
+        clock_init();
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
