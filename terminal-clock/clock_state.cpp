@@ -5,6 +5,8 @@
 
 #include "clock.h"
 
+ClockState *clock_state = nullptr;
+
 static void install_handlers()
 {
     struct sigaction action;

@@ -5,8 +5,6 @@
 
 #include "clock.h"
 
-ClockState *clock_state = nullptr;
-
 static void release_state(char *format)
 {
     ClockState *state = clock_state;

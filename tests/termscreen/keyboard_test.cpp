@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "terminal_io.h"
+#include "termscreen.h"
+
+namespace {
+
+long long now_ms()
+{
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+}
+
+// A raw pseudo-terminal as standard input, read without waiting.
+class Keys : public ::testing::Test {
+protected:
+    Pty pty{24, 80};
+    StdioOn *on = nullptr;
+    void SetUp() override
+    {
+        struct termios t;
+        tcgetattr(pty.slave, &t);
+        cfmakeraw(&t);
+        tcsetattr(pty.slave, TCSANOW, &t);
+        on = new StdioOn(pty.slave, pty.slave);
+        nodelay_state = 0;
+        set_nodelay(1);
+    }
+    void TearDown() override
+    {
+        set_nodelay(0);
+        delete on;
+    }
+    std::vector<int> keys(const std::string &typed)
+    {
+        pty.type(typed);
+        usleep(20000);
+        std::vector<int> got;
+        for (int k = key_read(); k != KEY_NONE; k = key_read())
+            got.push_back(k);
+        return got;
+    }
+};
+
+} // namespace
+
+TEST_F(Keys, SequencesInTheTable)
+{
+    EXPECT_EQ(keys("\033[A"), std::vector<int>{129});
+    EXPECT_EQ(keys("\033[B\033[D\033[C"), (std::vector<int>{128, 130, 131}));
+    EXPECT_EQ(keys("\033[[C"), std::vector<int>{141});
+    EXPECT_EQ(keys("\033[24~"), std::vector<int>{150});
+    EXPECT_EQ(keys("\033[1~\033[Z\033[[E\033[17~"), (std::vector<int>{132, 138, 143, 144}));
+}
+
+TEST_F(Keys, UnknownAndCutSequences)
+{
+    EXPECT_EQ(keys("\033[15~"), std::vector<int>{27});
+    EXPECT_EQ(keys("\033[1;5A"), (std::vector<int>{27, 65}));
+    EXPECT_EQ(keys("\033[xyz"), std::vector<int>{27});
+    EXPECT_EQ(keys("\033\033"), std::vector<int>{27});
+    EXPECT_EQ(keys("\033q"), std::vector<int>{113});
+    EXPECT_EQ(keys("\033OP"), (std::vector<int>{'O', 'P'}));
+}
+
+TEST_F(Keys, BackspaceAndOrdinaryBytes)
+{
+    EXPECT_EQ(keys("\x7f\x08"), (std::vector<int>{8, 8}));
+    EXPECT_EQ(keys("a\r\x03\x80"), (std::vector<int>{'a', 13, 3, 128}));
+}
+
+TEST_F(Keys, SplitSequenceStillDecodes)
+{
+    pty.type("\033");
+    std::thread later([this] {
+        usleep(10000);
+        pty.type("[");
+        usleep(10000);
+        pty.type("B");
+    });
+    int key = key_read();
+    later.join();
+    EXPECT_EQ(key, 128);
+}
+
+TEST_F(Keys, LoneEscapeComesBackWithinTheBound)
+{
+    pty.type("\033");
+    usleep(10000);
+    long long start = now_ms();
+    EXPECT_EQ(key_read(), 27);
+    long long waited = now_ms() - start;
+    EXPECT_LT(waited, 500);
+    pty.type("\033[");
+    usleep(10000);
+    EXPECT_EQ(key_read(), 27); // input ends inside a sequence
+    EXPECT_EQ(keys("x"), std::vector<int>{'x'});
+}
+
+TEST_F(Keys, NoKeyReturnsAtOnceAfterFlushing)
+{
+    pty.read_all(10);
+    cursor_move(4, 4);
+    long long start = now_ms();
+    EXPECT_EQ(key_read(), KEY_NONE);
+    EXPECT_LT(now_ms() - start, 30);
+    EXPECT_EQ(pty.read_all(50), "\033[5;5H");
+    EXPECT_EQ(win_key_read(nullptr), KEY_NONE);
+}
+
+TEST(KeyTable, TwentyThreeSuffixesInOrder)
+{
+    const char *expected[] = {"B",  "A",  "D",  "C",  "1~",  "3~",  "2~",  "6~",
+                              "5~", "4~", "Z",  "[A", "[B",  "[C",  "[D",  "[E",
+                              "17~", "18~", "19~", "20~", "21~", "23~", "24~"};
+    for (int i = 0; i < KEY_SEQUENCE_COUNT; i++)
+        EXPECT_STREQ(key_suffixes[i], expected[i]) << i;
+}
+
+// Random input through a pipe: the decoder ends, stays in range and leaves the
+// stream usable for whatever comes next.
+TEST(KeyFuzz, RandomBytesNeverHangOrLeaveTheRange)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    StdioOn on(fds[0], 1);
+    fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
+    std::mt19937 rng(20261208);
+    const char alphabet[] = "\033[~ABCDZ0123456789;xq\x7f\xff";
+    long long start = now_ms();
+    for (int round = 0; round < 150; round++) {
+        std::string input;
+        int length = (int)(rng() % 12);
+        for (int i = 0; i < length; i++)
+            input += rng() % 4 == 0 ? (char)(rng() % 256) : alphabet[rng() % (sizeof alphabet - 1)];
+        ASSERT_EQ(write(fds[1], input.data(), input.size()), (ssize_t)input.size());
+        int keys = 0;
+        for (;;) {
+            int k = key_read();
+            ASSERT_GE(k, 0);
+            ASSERT_LE(k, 255);
+            if (k == KEY_NONE && keys >= length)
+                break;
+            if (k == KEY_NONE && input.find('\xff') == std::string::npos)
+                break;
+            ASSERT_LE(++keys, length) << "more keys than bytes";
+        }
+        ASSERT_EQ(write(fds[1], "q", 1), 1);
+        ASSERT_EQ(key_read(), 'q') << "round " << round;
+        ASSERT_EQ(key_read(), KEY_NONE);
+    }
+    EXPECT_LT(now_ms() - start, 60000);
+    fcntl(0, F_SETFL, fcntl(0, F_GETFL) & ~O_NONBLOCK);
+    close(fds[1]);
+    close(fds[0]);
+}

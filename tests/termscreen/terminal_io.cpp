@@ -1,0 +1,95 @@
+#include "terminal_io.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <stdio.h>
+#include <stdio_ext.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+std::string capture_output(const std::function<void()> &f)
+{
+    fflush(stdout);
+    int saved = dup(1);
+    FILE *tmp = tmpfile();
+    dup2(fileno(tmp), 1);
+    f();
+    fflush(stdout);
+    dup2(saved, 1);
+    close(saved);
+    std::string out;
+    rewind(tmp);
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, tmp)) > 0)
+        out.append(buf, n);
+    fclose(tmp);
+    return out;
+}
+
+Pty::Pty(int rows, int cols)
+{
+    struct winsize ws = {};
+    ws.ws_row = (unsigned short)rows;
+    ws.ws_col = (unsigned short)cols;
+    if (openpty(&master, &slave, nullptr, nullptr, &ws) != 0)
+        abort();
+    // Start from a cooked terminal, as a shell leaves it.
+    struct termios t;
+    tcgetattr(slave, &t);
+    t.c_lflag |= ICANON | ECHO | ISIG;
+    t.c_iflag |= ICRNL;
+    tcsetattr(slave, TCSANOW, &t);
+}
+
+Pty::~Pty()
+{
+    close(master);
+    close(slave);
+}
+
+std::string Pty::read_all(int wait_ms)
+{
+    std::string out;
+    struct pollfd p = {master, POLLIN, 0};
+    int timeout = wait_ms;
+    while (poll(&p, 1, timeout) > 0) {
+        char buf[4096];
+        ssize_t n = read(master, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        out.append(buf, (size_t)n);
+        timeout = 20;
+    }
+    return out;
+}
+
+void Pty::type(const std::string &bytes)
+{
+    ssize_t n = write(master, bytes.data(), bytes.size());
+    (void)n;
+}
+
+StdioOn::StdioOn(int in_fd, int out_fd)
+{
+    fflush(stdout);
+    saved_in = dup(0);
+    saved_out = dup(1);
+    dup2(in_fd, 0);
+    dup2(out_fd, 1);
+    __fpurge(stdin);
+    clearerr(stdin);
+}
+
+StdioOn::~StdioOn()
+{
+    fflush(stdout);
+    dup2(saved_in, 0);
+    dup2(saved_out, 1);
+    close(saved_in);
+    close(saved_out);
+    __fpurge(stdin);
+    clearerr(stdin);
+}

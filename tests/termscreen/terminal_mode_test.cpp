@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "terminal_io.h"
+#include "termscreen.h"
+
+namespace {
+
+bool nonblocking(int fd)
+{
+    return (fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
+}
+
+} // namespace
+
+TEST(TerminalMode, InitChangesExactlyTheListedFields)
+{
+    Pty pty(24, 80);
+    struct termios before, during, after;
+    tcgetattr(pty.slave, &before);
+    {
+        StdioOn on(pty.slave, pty.slave);
+        screen_init();
+        fflush(stdout);
+        tcgetattr(pty.slave, &during);
+        screen_end();
+        tcgetattr(pty.slave, &after);
+    }
+    struct termios expected = before;
+    expected.c_iflag &= ~(tcflag_t)ICRNL;
+    expected.c_oflag &= ~(tcflag_t)TABDLY;
+    expected.c_lflag &= ~(tcflag_t)(ICANON | ECHO);
+    expected.c_cc[VINTR] = 0xFF;
+    expected.c_cc[VQUIT] = 0xFF;
+    expected.c_cc[VTIME] = 0;
+    expected.c_cc[VMIN] = 1;
+    EXPECT_EQ(during.c_iflag, expected.c_iflag);
+    EXPECT_EQ(during.c_oflag, expected.c_oflag);
+    EXPECT_EQ(during.c_cflag, expected.c_cflag);
+    EXPECT_EQ(during.c_lflag, expected.c_lflag);
+    EXPECT_EQ(during.c_line, expected.c_line);
+    for (int i = 0; i < NCCS; i++)
+        EXPECT_EQ(during.c_cc[i], expected.c_cc[i]) << "c_cc[" << i << "]";
+    EXPECT_TRUE(during.c_lflag & ISIG);
+
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(memcmp(after.c_cc, before.c_cc, sizeof before.c_cc), 0);
+}
+
+TEST(TerminalMode, InitAndEndWriteTheirSequences)
+{
+    Pty pty(24, 80);
+    std::string out;
+    {
+        StdioOn on(pty.slave, pty.slave);
+        screen_init();
+        fflush(stdout);
+        out = pty.read_all();
+        screen_end();
+    }
+    EXPECT_EQ(out, "\033)0\033[2J\033[1;1H");
+    EXPECT_EQ(cursor_row, 23); // screen_end went to the last row
+    EXPECT_EQ(charset_state, 0);
+    EXPECT_EQ(pty.read_all(), "\033[24;1H\033[0m\033[?25h\033[K\x0f");
+    ASSERT_NE(screen_window, nullptr);
+    EXPECT_EQ(screen_window->nlines, 24);
+    EXPECT_EQ(screen_window->ncols, 80);
+    EXPECT_EQ(scroll_top, 0);
+    EXPECT_EQ(scroll_bottom, 23);
+}
+
+TEST(TerminalMode, SizeComesFromTheTerminal)
+{
+    Pty pty(30, 100);
+    {
+        StdioOn on(pty.slave, pty.slave);
+        screen_init();
+        screen_end();
+    }
+    EXPECT_EQ(screen_rows, 30);
+    EXPECT_EQ(screen_cols, 100);
+    EXPECT_EQ(scroll_bottom, 29);
+    EXPECT_EQ(screen_window->nlines, 30);
+}
+
+TEST(TerminalMode, ZeroSizeGivesTwentyFourByEighty)
+{
+    Pty pty(0, 0);
+    {
+        StdioOn on(pty.slave, pty.slave);
+        screen_update_size(0);
+    }
+    EXPECT_EQ(screen_rows, 24);
+    EXPECT_EQ(screen_cols, 80);
+}
+
+TEST(TerminalMode, SizeFromStandardInputWhenOutputIsAFile)
+{
+    Pty pty(33, 120);
+    FILE *file = tmpfile();
+    {
+        StdioOn on(pty.slave, fileno(file));
+        screen_update_size(0);
+    }
+    fclose(file);
+    EXPECT_EQ(screen_rows, 33);
+    EXPECT_EQ(screen_cols, 120);
+
+    FILE *other = tmpfile();
+    int devnull = open("/dev/null", O_RDONLY);
+    {
+        StdioOn on(devnull, fileno(other)); // neither is a terminal
+        screen_update_size(0);
+    }
+    close(devnull);
+    fclose(other);
+    EXPECT_EQ(screen_rows, 24);
+    EXPECT_EQ(screen_cols, 80);
+}
+
+TEST(TerminalMode, InterruptAndEnterArriveAsBytes)
+{
+    Pty pty(24, 80);
+    int ctrl_c = -1, enter = -1, quit = -1;
+    {
+        StdioOn on(pty.slave, pty.slave);
+        screen_init();
+        pty.read_all(20);
+        pty.type("\x03\r\x1c");
+        usleep(20000);
+        ctrl_c = key_read();
+        enter = key_read();
+        quit = key_read();
+        screen_end();
+    }
+    EXPECT_EQ(ctrl_c, 3);
+    EXPECT_EQ(enter, 13);
+    EXPECT_EQ(quit, 0x1c);
+}
+
+TEST(NoDelay, ChangesTheFlagsOnlyOnAChangeOfValue)
+{
+    Pty pty(24, 80);
+    StdioOn on(pty.slave, pty.slave);
+    ASSERT_FALSE(nonblocking(0));
+    set_nodelay(1);
+    EXPECT_TRUE(nonblocking(0));
+    EXPECT_EQ(nodelay_state, 1);
+
+    fcntl(0, F_SETFL, fcntl(0, F_GETFL) & ~O_NONBLOCK); // behind the library's back
+    set_nodelay(1);
+    EXPECT_FALSE(nonblocking(0)) << "the same value makes no fcntl call";
+    EXPECT_EQ(win_set_nodelay(nullptr, 2), 0);
+    EXPECT_TRUE(nonblocking(0)) << "1 then 2 makes the pair again";
+    EXPECT_EQ(nodelay_state, 2);
+    set_nodelay(0);
+    EXPECT_FALSE(nonblocking(0));
+    EXPECT_EQ(nodelay_state, 0);
+}
+
+TEST(NoDelay, EndRestoresBlockingInputAndAFreshStartSetsItAgain)
+{
+    Pty pty(24, 80);
+    bool after_end = true, after_restart = false;
+    {
+        StdioOn on(pty.slave, pty.slave);
+        screen_init();
+        set_nodelay(1);
+        screen_end();
+        after_end = nonblocking(0);
+        EXPECT_EQ(nodelay_state, 0);
+        screen_init();
+        set_nodelay(1);
+        after_restart = nonblocking(0);
+        screen_end();
+    }
+    EXPECT_FALSE(after_end);
+    EXPECT_TRUE(after_restart);
+    EXPECT_FALSE(nonblocking(pty.slave));
+}
+
+TEST(NoOps, AcceptAndDoNothing)
+{
+    EXPECT_EQ(capture_output([] {
+                  EXPECT_EQ(screen_noop_1(), 0);
+                  EXPECT_EQ(screen_noop_2(), 0);
+                  EXPECT_EQ(screen_noop_3(), 0);
+                  EXPECT_EQ(win_noop_1(nullptr, 1), 0);
+                  EXPECT_EQ(win_noop_2(nullptr, 1), 0);
+                  EXPECT_EQ(colors_allow_default(), 0);
+              }),
+              "");
+}
