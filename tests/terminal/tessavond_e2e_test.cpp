@@ -1,0 +1,353 @@
+// The real tessavond in a pseudo-terminal: its exact bytes, its keys, its
+// signals, and the terminal it leaves behind.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "clock_run.h"
+#include "process.h"
+
+namespace {
+
+// The digit font as the clock should show it: 5 rows of 3 cells.
+const char *const FONT[10][5] = {
+    {"###", "#.#", "#.#", "#.#", "###"}, {"..#", "..#", "..#", "..#", "..#"},
+    {"###", "..#", "###", "#..", "###"}, {"###", "..#", "###", "..#", "###"},
+    {"#.#", "#.#", "###", "..#", "..#"}, {"###", "#..", "###", "..#", "###"},
+    {"###", "#..", "###", "#.#", "###"}, {"###", "..#", "..#", "..#", "..#"},
+    {"###", "#.#", "###", "#.#", "###"}, {"###", "#.#", "###", "..#", "###"},
+};
+
+const std::string PAIR_BLANK = "\033[0m", PAIR_LIT = "\033[0;42m", PAIR_DATE = "\033[0;32m";
+
+// Builds the bytes the clock should write, following the terminal's shift state.
+struct Expected {
+    std::string s;
+    int charset = 255;
+    void cup(int r, int c) { s += "\033[" + std::to_string(r + 1) + ";" + std::to_string(c + 1) + "H"; }
+    void ch(int c)
+    {
+        if (c >= 0x80 && c <= 0x9F) {
+            if (charset != 1)
+                s += '\x0e';
+            charset = 1;
+            c -= 0x20;
+        } else {
+            if (charset != 0)
+                s += '\x0f';
+            charset = 0;
+        }
+        s += (char)c;
+    }
+    void text(const std::string &t)
+    {
+        for (char c : t)
+            ch((unsigned char)c);
+    }
+    void border(int r, int c, int h, int w, int fill = 0)
+    {
+        auto pick = [fill](int d) { return fill ? fill : d; };
+        s += "\033[0m";
+        cup(r, c);
+        ch(pick(0x8C));
+        for (int i = 0; i < w - 2; i++)
+            ch(pick(0x91));
+        ch(pick(0x8B));
+        for (int i = 1; i < h - 1; i++) {
+            cup(r + i, c);
+            ch(pick(0x98));
+            cup(r + i, c + w - 1);
+            ch(pick(0x98));
+        }
+        cup(r + h - 1, c);
+        ch(pick(0x8D));
+        for (int i = 0; i < w - 2; i++)
+            ch(pick(0x91));
+        ch(pick(0x8A));
+    }
+    void digit(int n, int org_r, int org_c, int left)
+    {
+        for (int row = 0; row < 5; row++)
+            for (int x = 0; x < 6; x++) {
+                s += FONT[n][row][x / 2] == '#' ? PAIR_LIT : PAIR_BLANK;
+                cup(org_r + 1 + row, org_c + left + x);
+                ch(' ');
+            }
+    }
+    void colon(int org_r, int org_c, int left)
+    {
+        s += PAIR_LIT;
+        cup(org_r + 2, org_c + left);
+        text("  ");
+        cup(org_r + 4, org_c + left);
+        text("  ");
+    }
+    void iteration(int org_r, int org_c, int date_r, int date_c, bool seconds)
+    {
+        digit(1, org_r, org_c, 1); // 10:20:30
+        digit(0, org_r, org_c, 8);
+        colon(org_r, org_c, 16);
+        digit(2, org_r, org_c, 20);
+        digit(0, org_r, org_c, 27);
+        s += PAIR_DATE;
+        cup(date_r + 1, date_c + 1);
+        text(" 2024-03-05 ");
+        if (seconds) {
+            colon(org_r, org_c, 35);
+            digit(3, org_r, org_c, 39);
+            digit(0, org_r, org_c, 46);
+        }
+    }
+};
+
+const std::string START = "\033)0\033[2J\033[1;1H\033[?25l\033[2J";
+const std::string RESTORED = "\033[24;1H\033[0m\033[?25h\033[K\x0f";
+
+bool nonblocking(int fd)
+{
+    return (fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
+}
+
+bool same_termios(const struct termios &a, const struct termios &b)
+{
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+// Where the clock window's top-left corner is, from its lit cells at 10:20.
+std::pair<int, int> clock_origin(const ScreenModel &screen, int colour = 2)
+{
+    ScreenModel::Box lit = screen.cells_with_bg(colour);
+    return {lit.top - 1, lit.left - 5}; // the hour tens "1" lights columns 5 and 6
+}
+
+} // namespace
+
+TEST(TessavondBytes, StartAndOneIterationWithDefaults)
+{
+    ClockRun run(24, 80, {});
+    run.pump(600);
+    Expected e;
+    e.s = START;
+    e.iteration(0, 0, 6, 10, false);
+    std::string first = e.s;
+    e.iteration(0, 0, 6, 10, false); // the next iteration draws it all again
+    ASSERT_GE(run.output.size(), e.s.size()) << "the clock drew too little";
+    EXPECT_EQ(run.output.substr(0, first.size()), first);
+    EXPECT_EQ(run.output.substr(0, e.s.size()), e.s);
+    run.type("q");
+    EXPECT_EQ(run.wait(3000), 0);
+}
+
+TEST(TessavondBytes, StartAndOneIterationWithSecondsBorderAndCentring)
+{
+    ClockRun run(24, 80, {"-s", "-b", "-c"});
+    run.pump(600);
+    Expected e;
+    e.s = START;
+    e.charset = 255;
+    e.border(6, 20, 3, 14); // the date window under a 54-column clock at 0, 0
+    e.border(0, 0, 7, 54);
+    // Centring: the old borders wiped, the screen cleared, new borders at 9, 13.
+    e.s += PAIR_BLANK;
+    e.border(0, 0, 7, 54, ' ');
+    e.s += PAIR_BLANK;
+    e.border(6, 20, 3, 14, ' ');
+    e.s += "\033[2J\033[2J";
+    e.border(15, 33, 3, 14);
+    e.border(9, 13, 7, 54);
+    e.iteration(9, 13, 15, 33, true);
+    ASSERT_GE(run.output.size(), e.s.size());
+    EXPECT_EQ(run.output.substr(0, e.s.size()), e.s);
+    run.type("q");
+    EXPECT_EQ(run.wait(3000), 0);
+}
+
+TEST(TessavondKeys, MovesAndTheirBounds)
+{
+    ClockRun run(24, 80, {"-d", "5000000"});
+    ScreenModel screen(24, 80);
+    screen.feed(run.pump(300));
+    EXPECT_EQ(clock_origin(screen), std::make_pair(0, 0));
+    run.type("jjl");
+    screen.feed(run.pump(300));
+    EXPECT_EQ(clock_origin(screen), std::make_pair(2, 1));
+    run.type("\033[B\033[C");
+    screen.feed(run.pump(300));
+    EXPECT_EQ(clock_origin(screen), std::make_pair(3, 2));
+    run.type("KH\033[A\033[D");
+    screen.feed(run.pump(300));
+    EXPECT_EQ(clock_origin(screen), std::make_pair(1, 0));
+    run.type(std::string(20, 'J') + std::string(50, 'L'));
+    screen.feed(run.pump(2500));
+    EXPECT_EQ(clock_origin(screen), std::make_pair(15, 45));
+    // The date window's text line is the terminal's second last.
+    EXPECT_EQ(screen.row_text(22).substr(56, 12), " 2024-03-05 ");
+    run.type("q");
+    EXPECT_EQ(run.wait(3000), 0);
+}
+
+TEST(TessavondKeys, TogglesAndColours)
+{
+    ClockRun run(24, 80, {"-d", "5000000"});
+    ScreenModel screen(24, 80);
+    screen.feed(run.pump(300));
+    ScreenModel::Box lit = screen.cells_with_bg(2);
+    EXPECT_EQ(lit.right, 32);
+
+    run.type("s");
+    screen.feed(run.pump(300));
+    EXPECT_EQ(screen.cells_with_bg(2).right, 51) << "seconds drawn";
+
+    run.type("b");
+    screen.feed(run.pump(300));
+    EXPECT_EQ(screen.text[0][0], 'l');
+    EXPECT_TRUE(screen.line_drawing[0][0]);
+    EXPECT_EQ(screen.text[6][53], 'j');
+
+    run.type("c");
+    screen.feed(run.pump(300));
+    EXPECT_EQ(clock_origin(screen), std::make_pair(9, 13));
+    run.type("j");
+    screen.feed(run.pump(300));
+    EXPECT_EQ(clock_origin(screen), std::make_pair(9, 13)) << "moves do nothing while centred";
+
+    run.type("t");
+    screen.feed(run.pump(300));
+    EXPECT_NE(screen.row_text(16).find(" 2024-03-05  AM "), std::string::npos);
+
+    run.type("5");
+    screen.feed(run.pump(300));
+    EXPECT_EQ(screen.cells_with_bg(2).top, -1);
+    EXPECT_EQ(clock_origin(screen, 5), std::make_pair(9, 13));
+
+    run.type("B");
+    screen.feed(run.pump(300));
+    EXPECT_EQ(screen.text[9][13], ' ');
+    run.type("Q");
+    EXPECT_EQ(run.wait(3000), 0);
+}
+
+TEST(TessavondStop, QuitAndSignalsRestoreTheTerminal)
+{
+    for (int how : {0, SIGINT, SIGTERM}) {
+        ClockRun run(24, 80, {});
+        struct termios before, after;
+        tcgetattr(run.pty.slave, &before);
+        run.pump(300);
+        if (how == 0)
+            run.type("q");
+        else
+            kill(run.pid, how);
+        EXPECT_EQ(run.wait(3000), 0) << "signal " << how;
+        tcgetattr(run.pty.slave, &after);
+        EXPECT_TRUE(same_termios(before, after));
+        EXPECT_FALSE(nonblocking(run.pty.slave));
+        ASSERT_GE(run.output.size(), RESTORED.size());
+        EXPECT_EQ(run.output.substr(run.output.size() - RESTORED.size()), RESTORED);
+        EXPECT_EQ(run.err(), "");
+    }
+}
+
+TEST(TessavondStop, SegmentationFaultRestoresAndSaysSo)
+{
+    ClockRun run(24, 80, {});
+    struct termios before, after;
+    tcgetattr(run.pty.slave, &before);
+    run.pump(300);
+    kill(run.pid, SIGSEGV);
+    EXPECT_EQ(run.wait(3000), 1);
+    tcgetattr(run.pty.slave, &after);
+    EXPECT_TRUE(same_termios(before, after));
+    EXPECT_FALSE(nonblocking(run.pty.slave));
+    EXPECT_EQ(run.err(), "Segmentation fault.\n");
+    EXPECT_EQ(run.output.substr(run.output.size() - RESTORED.size()), RESTORED);
+}
+
+TEST(TessavondStop, TypedControlCIsJustAKey)
+{
+    ClockRun run(24, 80, {});
+    run.pump(200);
+    run.type("\x03");
+    run.pump(400);
+    EXPECT_TRUE(run.alive());
+    run.type("q");
+    EXPECT_EQ(run.wait(3000), 0);
+}
+
+TEST(TessavondResize, CentredClockFollowsTheNewSize)
+{
+    ClockRun run(24, 80, {"-c"});
+    run.pump(300);
+    run.resize(30, 100);
+    run.pump(200);
+    ScreenModel screen(30, 100);
+    std::string after = run.pump(300);
+    screen.feed(after);
+    EXPECT_EQ(clock_origin(screen), std::make_pair(12, 33));
+    run.type("q");
+    EXPECT_EQ(run.wait(3000), 0);
+    EXPECT_NE(run.output.find("\033[30;1H"), std::string::npos) << "the last row of the new size";
+}
+
+TEST(TessavondResize, ClockOffCentreKeepsItsPlace)
+{
+    ClockRun run(24, 80, {"-d", "5000000"});
+    run.pump(200);
+    run.type("jjjlll");
+    run.pump(300);
+    run.resize(20, 60);
+    run.pump(200);
+    ScreenModel screen(20, 60);
+    screen.feed(run.pump(300));
+    EXPECT_EQ(clock_origin(screen), std::make_pair(3, 3));
+    run.type("q");
+    EXPECT_EQ(run.wait(3000), 0);
+}
+
+TEST(TessavondText, InformationalOptionsTouchNoTerminal)
+{
+    std::string tessavond = build_dir() + "/tessavond";
+    RunResult v = run_program({tessavond, "-v"}, {});
+    EXPECT_EQ(v.out, "tessavond 1.0.0\n");
+    EXPECT_EQ(v.status, 0);
+    RunResult h = run_program({tessavond, "-h"}, {});
+    EXPECT_EQ(h.status, 0);
+    EXPECT_EQ(std::count(h.out.begin(), h.out.end(), '\n'), 11);
+    EXPECT_EQ(h.out.size(), 11u * 66);
+    for (const char *opt : {"-r", "-x"}) {
+        RunResult r = run_program({tessavond, opt}, {});
+        EXPECT_EQ(r.out, h.out) << opt;
+        EXPECT_EQ(r.status, 0);
+    }
+    RunResult x = run_program({tessavond, "-x"}, {});
+    EXPECT_NE(x.err.find("invalid option"), std::string::npos) << x.err;
+    RunResult i = run_program({tessavond, "-i"}, {});
+    EXPECT_EQ(i.status, 0);
+    for (const RunResult *r : {&v, &h, &x, &i})
+        EXPECT_EQ(r->out.find('\033'), std::string::npos);
+}
+
+// A storm of size changes under valgrind: the clock keeps running and leaks nothing.
+TEST(TessavondResize, StormLeaksNothing)
+{
+    ClockRun run(24, 80, {"-c", "-b"},
+                 {"valgrind", "-q", "--leak-check=full", "--show-leak-kinds=definite,indirect",
+                  "--errors-for-leak-kinds=definite,indirect", "--error-exitcode=99"},
+                 false);
+    run.pump(3000);
+    for (int i = 0; i < 300; i++) {
+        run.resize(20 + i % 15, 60 + i % 40);
+        run.pump(3);
+    }
+    run.pump(1000);
+    EXPECT_TRUE(run.alive());
+    run.resize(24, 80);
+    run.pump(500);
+    run.type("q");
+    EXPECT_EQ(run.wait(60000), 0) << run.err();
+    EXPECT_EQ(run.err(), "");
+}
