@@ -14,6 +14,9 @@ Window *screen_window = NULL;
 uint8_t nodelay_state = 0;
 
 static struct termios saved_termios;
+// Large enough for a whole frame, so output reaches the terminal only at the
+// flushes the library makes, never in the middle of one.
+static char output_buffer[32768];
 static int saved_stdin_flags = -1; // standard input's status flags before we changed them
 
 constexpr int DEFAULT_ROWS = 24, DEFAULT_COLS = 80;
@@ -21,6 +24,11 @@ constexpr cc_t CHAR_OFF = 0xFF;
 
 void screen_init(void)
 {
+    static int buffered = 0;
+    if (!buffered) {
+        setvbuf(stdout, output_buffer, _IOFBF, sizeof output_buffer);
+        buffered = 1;
+    }
     int fd = fileno(stdin);
     struct termios working;
     tcgetattr(fd, &saved_termios);

@@ -1,4 +1,5 @@
 // Windows: rectangles of the screen that place the cursor and carry a border.
+#include <fcntl.h>
 #include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -113,7 +114,17 @@ int win_border(Window *win, int ls, int rs, int ts, int bs, int tl, int tr, int 
 
 int term_flush(void)
 {
-    return fflush(stdout);
+    // Standard output usually shares its open file with standard input, so
+    // non-blocking keys make its writes non-blocking too, and the stream drops
+    // whatever a busy terminal refuses. Flush with the flag off.
+    int fd = fileno(stdout);
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || !(flags & O_NONBLOCK))
+        return fflush(stdout);
+    fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    int result = fflush(stdout);
+    fcntl(fd, F_SETFL, flags);
+    return result;
 }
 
 int win_refresh(Window *)

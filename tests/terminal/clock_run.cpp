@@ -209,3 +209,36 @@ ScreenModel::Box ScreenModel::cells_with_bg(int colour) const
             }
     return box;
 }
+
+std::string ScreenModel::render() const
+{
+    std::string out;
+    for (int r = 0; r < rows; r++) {
+        std::string line;
+        for (int c = 0; c < cols; c++) {
+            char t = text[r][c];
+            if (bg[r][c] >= 0 && t == ' ')
+                line += "\u2588";
+            else if (line_drawing[r][c] && t == 'q')
+                line += "\u2500";
+            else if (line_drawing[r][c] && t == 'x')
+                line += "\u2502";
+            else if (line_drawing[r][c] && t == 'l')
+                line += "\u250c";
+            else if (line_drawing[r][c] && t == 'k')
+                line += "\u2510";
+            else if (line_drawing[r][c] && t == 'm')
+                line += "\u2514";
+            else if (line_drawing[r][c] && t == 'j')
+                line += "\u2518";
+            else
+                line += t;
+        }
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out += line + "\n";
+    }
+    while (out.size() > 1 && out[out.size() - 2] == '\n')
+        out.pop_back();
+    return out;
+}

@@ -45,6 +45,8 @@ struct ScreenModel {
     struct Box { int top = -1, left = -1, bottom = -1, right = -1; };
     Box cells_with_bg(int colour) const;
     std::string row_text(int r) const { return text[r]; }
+    // The screen as plain text: coloured cells as blocks, line drawing as box characters.
+    std::string render() const;
 };
 
 extern const char FAKE_START[];

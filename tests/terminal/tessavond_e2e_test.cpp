@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -162,6 +163,15 @@ TEST(TessavondBytes, StartAndOneIterationWithSecondsBorderAndCentring)
     e.iteration(9, 13, 15, 33, true);
     ASSERT_GE(run.output.size(), e.s.size());
     EXPECT_EQ(run.output.substr(0, e.s.size()), e.s);
+
+    // What it looks like, for the README.
+    ScreenModel screen(24, 80);
+    screen.feed(run.output);
+    mkdir((build_dir() + "/screenshots").c_str(), 0755);
+    FILE *capture = fopen((build_dir() + "/screenshots/tessavond.txt").c_str(), "w");
+    ASSERT_NE(capture, nullptr);
+    fputs(screen.render().c_str(), capture);
+    fclose(capture);
     run.type("q");
     EXPECT_EQ(run.wait(3000), 0);
 }

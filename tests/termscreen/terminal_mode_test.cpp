@@ -4,6 +4,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <thread>
+
 #include "terminal_io.h"
 #include "termscreen.h"
 
@@ -195,4 +197,41 @@ TEST(NoOps, AcceptAndDoNothing)
                   EXPECT_EQ(colors_allow_default(), 0);
               }),
               "");
+}
+
+// Standard output shares its open file with standard input on a terminal: a
+// non-blocking keyboard must not make a flush drop what the terminal cannot
+// take at once.
+TEST(NoDelay, FlushDeliversEverythingToASlowTerminal)
+{
+    Pty pty(24, 80);
+    struct termios raw;
+    tcgetattr(pty.slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(pty.slave, TCSANOW, &raw);
+    std::string sent(20000, 'x');
+    std::string received;
+    {
+        StdioOn on(pty.slave, pty.slave);
+        screen_init();
+        set_nodelay(1);
+        term_flush();
+        pty.read_all(50);
+        std::thread reader([&] {
+            usleep(100000); // the terminal is busy for a while
+            while (received.size() < sent.size()) {
+                std::string got = pty.read_all(500);
+                if (got.empty())
+                    break;
+                received += got;
+            }
+        });
+        term_puts(sent.c_str());
+        term_flush();
+        reader.join();
+        EXPECT_TRUE(nonblocking(0)) << "the keyboard stays non-blocking";
+        screen_end();
+    }
+    EXPECT_EQ(received.size(), sent.size());
+    EXPECT_TRUE(received == sent);
 }
