@@ -95,14 +95,7 @@ TEST(SetClock, ScreenRunsOnFromTheSavedTimeAndHomeFollowsIt)
     EXPECT_EQ(run.result.out, "Failed to open!!\n");
     EXPECT_EQ(clock_calls(run)[0], settime_line(saved));
 
-    auto browse = [](time_t shown, int year, int month, int mark) {
-        ExpectedFrame e;
-        e.shown = shown;
-        e.calendar_year = year;
-        e.calendar_month = month;
-        e.mark_day = mark;
-        return e;
-    };
+    auto browse = browse_frame;
     ASSERT_EQ(run.frames.size(), 13u);
     EXPECT_EQ(frame_difference(run.frames[7], expected_frame(browse(saved, 2011, 12, 0))), 0);
     EXPECT_EQ(frame_difference(run.frames[9], expected_frame(browse(saved + 1, 2011, 12, 0))), 0);

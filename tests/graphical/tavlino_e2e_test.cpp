@@ -22,12 +22,7 @@ const time_t START = utc_time(2011, 12, 30, 23, 59, 50);
 
 ExpectedFrame browse(time_t shown, int year, int month, int mark)
 {
-    ExpectedFrame e;
-    e.shown = shown;
-    e.calendar_year = year;
-    e.calendar_month = month;
-    e.mark_day = mark;
-    return e;
+    return browse_frame(shown, year, month, mark);
 }
 
 ExpectedFrame edit(time_t shown, unsigned field)

@@ -54,6 +54,16 @@ std::vector<std::string> log_lines(const TavlinoRun &run, const std::string &pre
     return found;
 }
 
+ExpectedFrame browse_frame(time_t shown, int year, int month, int mark)
+{
+    ExpectedFrame e;
+    e.shown = shown;
+    e.calendar_year = year;
+    e.calendar_month = month;
+    e.mark_day = mark;
+    return e;
+}
+
 static void ensure_display()
 {
     if (screen != nullptr)

@@ -32,6 +32,9 @@ struct ExpectedFrame {
     unsigned field = 0;                        // edit mode only
 };
 
+// A browse-mode frame showing `shown`, with this calendar and day mark.
+ExpectedFrame browse_frame(time_t shown, int year, int month, int mark);
+
 // The frame as the program should draw it, in the TZ given to the run.
 Image expected_frame(const ExpectedFrame &e, const std::string &tz = "UTC");
 

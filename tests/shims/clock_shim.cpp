@@ -21,25 +21,11 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "shim_log.h"
+
 namespace {
 
 int fake_fd = -1;
-
-void log_line(const char *format, ...)
-{
-    const char *path = getenv("SHIM_LOG");
-    if (path == nullptr)
-        return;
-    FILE *f = fopen(path, "a");
-    if (f == nullptr)
-        return;
-    va_list args;
-    va_start(args, format);
-    vfprintf(f, format, args);
-    va_end(args);
-    fputc('\n', f);
-    fclose(f);
-}
 
 bool is_rtc(const char *path)
 {

@@ -22,6 +22,8 @@
 #include <deque>
 #include <string>
 
+#include "shim_log.h"
+
 namespace {
 
 std::deque<SDL_Event> queue;
@@ -39,22 +41,6 @@ OpenFont open_fonts[8];
 template <typename F> F real(const char *name)
 {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
-
-void log_line(const char *format, ...)
-{
-    const char *path = getenv("SHIM_LOG");
-    if (path == nullptr)
-        return;
-    FILE *f = fopen(path, "a");
-    if (f == nullptr)
-        return;
-    va_list args;
-    va_start(args, format);
-    vfprintf(f, format, args);
-    va_end(args);
-    fputc('\n', f);
-    fclose(f);
 }
 
 void push_key(Uint8 type, int sym)

@@ -37,7 +37,7 @@ std::string source_dir()
     return CLOCKS_SOURCE_DIR;
 }
 
-static long long now_ms()
+long long monotonic_ms()
 {
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -55,12 +55,18 @@ static void exec_child(const std::vector<std::string> &argv, const std::vector<s
     dup2(err, 2);
     for (const std::string &e : env)
         putenv(strdup(e.c_str()));
+    std::vector<char *> args = c_argv(argv);
+    execvp(args[0], args.data());
+    _exit(127);
+}
+
+std::vector<char *> c_argv(const std::vector<std::string> &argv)
+{
     std::vector<char *> args;
     for (const std::string &a : argv)
         args.push_back(const_cast<char *>(a.c_str()));
     args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
+    return args;
 }
 
 int spawn_program(const std::vector<std::string> &argv, const std::vector<std::string> &env,
@@ -74,10 +80,10 @@ int spawn_program(const std::vector<std::string> &argv, const std::vector<std::s
 
 int wait_program(int pid, int timeout_ms)
 {
-    long long deadline = now_ms() + timeout_ms;
+    long long deadline = monotonic_ms() + timeout_ms;
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (now_ms() > deadline)
+        if (monotonic_ms() > deadline)
             return -1;
         usleep(2000);
     }
@@ -113,13 +119,13 @@ RunResult run_program(const std::vector<std::string> &argv,
     pid_t pid = fork();
     if (pid == 0)
         exec_child(argv, env, out_path, err_path);
-    long long deadline = now_ms() + timeout_ms;
+    long long deadline = monotonic_ms() + timeout_ms;
     int status = 0;
     for (;;) {
         pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid)
             break;
-        if (now_ms() > deadline) {
+        if (monotonic_ms() > deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, &status, 0);
             r.timed_out = true;

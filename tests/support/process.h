@@ -28,6 +28,9 @@ void kill_program(int pid);
 std::string shell_output(const std::string &command);
 
 std::string read_file(const std::string &path);
+long long monotonic_ms();
+// execv's argument vector for argv (pointing into it).
+std::vector<char *> c_argv(const std::vector<std::string> &argv);
 std::string make_temp_dir();
 std::string build_dir();   // folder of the built programs and shims
 std::string source_dir();  // the project's root

@@ -14,13 +14,6 @@
 
 const char FAKE_START[] = "@2024-03-05 10:20:30";
 
-static long long now_ms()
-{
-    struct timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
-}
-
 ClockRun::ClockRun(int rows, int cols, const std::vector<std::string> &args,
                    const std::vector<std::string> &prefix, bool fake_time)
     : pty(rows, cols)
@@ -44,10 +37,7 @@ ClockRun::ClockRun(int rows, int cols, const std::vector<std::string> &args,
             setenv("FAKETIME", FAKE_START, 1);
             setenv("FAKETIME_DONT_FAKE_MONOTONIC", "1", 1);
         }
-        std::vector<char *> a;
-        for (const std::string &s : argv)
-            a.push_back(const_cast<char *>(s.c_str()));
-        a.push_back(nullptr);
+        std::vector<char *> a = c_argv(argv);
         execvp(a[0], a.data());
         _exit(127);
     }
@@ -66,9 +56,9 @@ ClockRun::~ClockRun()
 std::string ClockRun::pump(int ms)
 {
     std::string got;
-    long long end = now_ms() + ms;
+    long long end = monotonic_ms() + ms;
     for (;;) {
-        long long left = end - now_ms();
+        long long left = end - monotonic_ms();
         if (left <= 0)
             break;
         struct pollfd p = {pty.master, POLLIN, 0};
@@ -94,10 +84,10 @@ void ClockRun::resize(int rows, int cols)
 
 int ClockRun::wait(int timeout_ms)
 {
-    long long end = now_ms() + timeout_ms;
+    long long end = monotonic_ms() + timeout_ms;
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (now_ms() > end)
+        if (monotonic_ms() > end)
             return -1;
         pump(10);
     }
