@@ -1,5 +1,6 @@
 /*
- * termscreen: a small curses-like terminal screen library.
+ * termscreen: a small terminal screen library (windows, attributes and colour
+ * pairs, line-drawing borders, raw keyboard input and key decoding).
  *
  * It keeps no off-screen image: every operation writes its ANSI/VT100 control
  * sequences at once to the buffered standard output, which reaches the
