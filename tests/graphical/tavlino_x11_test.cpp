@@ -40,6 +40,7 @@ protected:
             usleep(100000);
         }
 
+        ASSERT_EQ(access((build_dir() + "/libclock_shim.so").c_str(), R_OK), 0);
         clock = spawn_program({build_dir() + "/Tavlino"},
                               {"DISPLAY=" + display, "TZ=UTC",
                                "LD_PRELOAD=" + build_dir() + "/libsdl_shim.so:" + build_dir() +

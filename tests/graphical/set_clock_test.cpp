@@ -1,0 +1,76 @@
+// set_clock itself, run with the clock shim preloaded: results and records.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "process.h"
+#include "set_clock.h"
+
+namespace {
+
+class SetClockResult : public ::testing::Test {
+protected:
+    std::string log_path;
+    void SetUp() override
+    {
+        // Never reach the real clocks: without the shim in front, test nothing.
+        ASSERT_NE(dlsym(RTLD_DEFAULT, "clock_shim_active"), nullptr)
+            << "needs the clock shim preloaded";
+        log_path = make_temp_dir() + "/log";
+        setenv("SHIM_LOG", log_path.c_str(), 1);
+        setenv("TZ", "Asia/Tokyo", 1);
+        tzset();
+        unsetenv("SHIM_RTC");
+        unsetenv("SHIM_MKTIME");
+    }
+    void TearDown() override { unlink(log_path.c_str()); }
+    struct tm tokyo_ten() const
+    {
+        struct tm t = {};
+        t.tm_year = 111;
+        t.tm_mon = 2;
+        t.tm_mday = 9;
+        t.tm_hour = 10;
+        t.tm_isdst = 0;
+        return t;
+    }
+};
+
+} // namespace
+
+TEST_F(SetClockResult, SuccessSetsBothClocks)
+{
+    struct tm t = tokyo_ten();
+    EXPECT_EQ(set_clock(&t), 0);
+    EXPECT_EQ(read_file(log_path), "clock_settime clock=0 sec=1299632400\n"
+                                   "open /dev/rtc0 flags=2\n"
+                                   "ioctl 0x4024700a rtc 111-2-9 1:0:0 wday=0 yday=0 isdst=0\n"
+                                   "close rtc\n");
+    EXPECT_EQ(t.tm_hour, 10) << "the caller's time is not changed";
+}
+
+TEST_F(SetClockResult, RefusedTimeIsAFailure)
+{
+    setenv("SHIM_RTC", "refuse", 1);
+    struct tm t = tokyo_ten();
+    EXPECT_EQ(set_clock(&t), -1);
+    EXPECT_NE(read_file(log_path).find("close rtc"), std::string::npos);
+}
+
+TEST_F(SetClockResult, MissingDeviceIsAFailure)
+{
+    setenv("SHIM_RTC", "noopen", 1);
+    struct tm t = tokyo_ten();
+    EXPECT_EQ(set_clock(&t), -1);
+    EXPECT_EQ(read_file(log_path), "clock_settime clock=0 sec=1299632400\nopen /dev/rtc0 flags=2\n");
+}
+
+TEST_F(SetClockResult, UnrepresentableTimeSetsNothing)
+{
+    setenv("SHIM_MKTIME", "fail", 1);
+    struct tm t = tokyo_ten();
+    EXPECT_EQ(set_clock(&t), -1);
+    EXPECT_EQ(read_file(log_path), "");
+}
