@@ -8,6 +8,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "clock_run.h"
 #include "process.h"
 
@@ -125,17 +127,41 @@ std::pair<int, int> clock_origin(const ScreenModel &screen, int colour = 2)
     return {lit.top - 1, lit.left - 5}; // the hour tens "1" lights columns 5 and 6
 }
 
+// Feeds the screen from the clock until done() holds or the time is up.
+bool settle(ClockRun &run, ScreenModel &screen, const std::function<bool()> &done,
+            int timeout_ms = 4000)
+{
+    for (int waited = 0; waited < timeout_ms; waited += 50) {
+        screen.feed(run.pump(50));
+        if (done())
+            return true;
+    }
+    return false;
+}
+
+bool origin_is(const ScreenModel &screen, int row, int col, int colour = 2)
+{
+    return clock_origin(screen, colour) == std::make_pair(row, col);
+}
+
+// Reads on until at least size bytes have come.
+void pump_until(ClockRun &run, size_t size)
+{
+    for (int waited = 0; waited < 4000 && run.output.size() < size; waited += 50)
+        run.pump(50);
+}
+
 } // namespace
 
 TEST(TessavondBytes, StartAndOneIterationWithDefaults)
 {
     ClockRun run(24, 80, {});
-    run.pump(600);
     Expected e;
     e.s = START;
     e.iteration(0, 0, 6, 10, false);
     std::string first = e.s;
     e.iteration(0, 0, 6, 10, false); // the next iteration draws it all again
+    pump_until(run, e.s.size());
     ASSERT_GE(run.output.size(), e.s.size()) << "the clock drew too little";
     EXPECT_EQ(run.output.substr(0, first.size()), first);
     EXPECT_EQ(run.output.substr(0, e.s.size()), e.s);
@@ -146,7 +172,6 @@ TEST(TessavondBytes, StartAndOneIterationWithDefaults)
 TEST(TessavondBytes, StartAndOneIterationWithSecondsBorderAndCentring)
 {
     ClockRun run(24, 80, {"-s", "-b", "-c"});
-    run.pump(600);
     Expected e;
     e.s = START;
     e.charset = 255;
@@ -161,6 +186,7 @@ TEST(TessavondBytes, StartAndOneIterationWithSecondsBorderAndCentring)
     e.border(15, 33, 3, 14);
     e.border(9, 13, 7, 54);
     e.iteration(9, 13, 15, 33, true);
+    pump_until(run, e.s.size());
     ASSERT_GE(run.output.size(), e.s.size());
     EXPECT_EQ(run.output.substr(0, e.s.size()), e.s);
 
@@ -180,22 +206,20 @@ TEST(TessavondKeys, MovesAndTheirBounds)
 {
     ClockRun run(24, 80, {"-d", "5000000"});
     ScreenModel screen(24, 80);
-    screen.feed(run.pump(300));
-    EXPECT_EQ(clock_origin(screen), std::make_pair(0, 0));
+    EXPECT_TRUE(settle(run, screen, [&] { return origin_is(screen, 0, 0); }));
     run.type("jjl");
-    screen.feed(run.pump(300));
-    EXPECT_EQ(clock_origin(screen), std::make_pair(2, 1));
+    EXPECT_TRUE(settle(run, screen, [&] { return origin_is(screen, 2, 1); }));
     run.type("\033[B\033[C");
-    screen.feed(run.pump(300));
-    EXPECT_EQ(clock_origin(screen), std::make_pair(3, 2));
+    EXPECT_TRUE(settle(run, screen, [&] { return origin_is(screen, 3, 2); }));
     run.type("KH\033[A\033[D");
-    screen.feed(run.pump(300));
-    EXPECT_EQ(clock_origin(screen), std::make_pair(1, 0));
+    EXPECT_TRUE(settle(run, screen, [&] { return origin_is(screen, 1, 0); }));
     run.type(std::string(20, 'J') + std::string(50, 'L'));
-    screen.feed(run.pump(2500));
-    EXPECT_EQ(clock_origin(screen), std::make_pair(15, 45));
+    EXPECT_TRUE(settle(run, screen, [&] { return origin_is(screen, 15, 45); }))
+        << "stopped at " << clock_origin(screen).first << "," << clock_origin(screen).second;
     // The date window's text line is the terminal's second last.
     EXPECT_EQ(screen.row_text(22).substr(56, 12), " 2024-03-05 ");
+    run.type("k");
+    EXPECT_TRUE(settle(run, screen, [&] { return origin_is(screen, 14, 45); }));
     run.type("q");
     EXPECT_EQ(run.wait(3000), 0);
 }
@@ -204,39 +228,34 @@ TEST(TessavondKeys, TogglesAndColours)
 {
     ClockRun run(24, 80, {"-d", "5000000"});
     ScreenModel screen(24, 80);
-    screen.feed(run.pump(300));
-    ScreenModel::Box lit = screen.cells_with_bg(2);
-    EXPECT_EQ(lit.right, 32);
+    EXPECT_TRUE(settle(run, screen, [&] { return screen.cells_with_bg(2).right == 32; }));
 
     run.type("s");
-    screen.feed(run.pump(300));
-    EXPECT_EQ(screen.cells_with_bg(2).right, 51) << "seconds drawn";
+    EXPECT_TRUE(settle(run, screen, [&] { return screen.cells_with_bg(2).right == 51; }))
+        << "seconds drawn";
 
     run.type("b");
-    screen.feed(run.pump(300));
-    EXPECT_EQ(screen.text[0][0], 'l');
+    EXPECT_TRUE(settle(run, screen, [&] { return screen.text[0][0] == 'l'; }));
     EXPECT_TRUE(screen.line_drawing[0][0]);
     EXPECT_EQ(screen.text[6][53], 'j');
 
     run.type("c");
-    screen.feed(run.pump(300));
-    EXPECT_EQ(clock_origin(screen), std::make_pair(9, 13));
+    EXPECT_TRUE(settle(run, screen, [&] { return origin_is(screen, 9, 13); }));
     run.type("j");
     screen.feed(run.pump(300));
-    EXPECT_EQ(clock_origin(screen), std::make_pair(9, 13)) << "moves do nothing while centred";
+    EXPECT_TRUE(origin_is(screen, 9, 13)) << "moves do nothing while centred";
 
     run.type("t");
-    screen.feed(run.pump(300));
-    EXPECT_NE(screen.row_text(16).find(" 2024-03-05  AM "), std::string::npos);
+    EXPECT_TRUE(settle(run, screen, [&] {
+        return screen.row_text(16).find(" 2024-03-05  AM ") != std::string::npos;
+    }));
 
     run.type("5");
-    screen.feed(run.pump(300));
+    EXPECT_TRUE(settle(run, screen, [&] { return origin_is(screen, 9, 13, 5); }));
     EXPECT_EQ(screen.cells_with_bg(2).top, -1);
-    EXPECT_EQ(clock_origin(screen, 5), std::make_pair(9, 13));
 
     run.type("B");
-    screen.feed(run.pump(300));
-    EXPECT_EQ(screen.text[9][13], ' ');
+    EXPECT_TRUE(settle(run, screen, [&] { return screen.text[9][13] == ' '; }));
     run.type("Q");
     EXPECT_EQ(run.wait(3000), 0);
 }
@@ -291,13 +310,11 @@ TEST(TessavondStop, TypedControlCIsJustAKey)
 TEST(TessavondResize, CentredClockFollowsTheNewSize)
 {
     ClockRun run(24, 80, {"-c"});
-    run.pump(300);
+    ScreenModel before(24, 80);
+    EXPECT_TRUE(settle(run, before, [&] { return origin_is(before, 9, 23); }));
     run.resize(30, 100);
-    run.pump(200);
     ScreenModel screen(30, 100);
-    std::string after = run.pump(300);
-    screen.feed(after);
-    EXPECT_EQ(clock_origin(screen), std::make_pair(12, 33));
+    EXPECT_TRUE(settle(run, screen, [&] { return origin_is(screen, 12, 33); }));
     run.type("q");
     EXPECT_EQ(run.wait(3000), 0);
     EXPECT_NE(run.output.find("\033[30;1H"), std::string::npos) << "the last row of the new size";
@@ -306,14 +323,16 @@ TEST(TessavondResize, CentredClockFollowsTheNewSize)
 TEST(TessavondResize, ClockOffCentreKeepsItsPlace)
 {
     ClockRun run(24, 80, {"-d", "5000000"});
-    run.pump(200);
+    ScreenModel before(24, 80);
     run.type("jjjlll");
-    run.pump(300);
+    EXPECT_TRUE(settle(run, before, [&] { return origin_is(before, 3, 3); }));
+    size_t before_resize = run.output.size();
     run.resize(20, 60);
-    run.pump(200);
     ScreenModel screen(20, 60);
-    screen.feed(run.pump(300));
-    EXPECT_EQ(clock_origin(screen), std::make_pair(3, 3));
+    EXPECT_TRUE(settle(run, screen, [&] {
+        return run.output.find("\033)0", before_resize) != std::string::npos &&
+               origin_is(screen, 3, 3);
+    })) << "the screen restarts and the clock keeps its row and column";
     run.type("q");
     EXPECT_EQ(run.wait(3000), 0);
 }
