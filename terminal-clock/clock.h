@@ -16,6 +16,8 @@ constexpr int CLOCK_WIDTH_SECONDS = 54;
 constexpr int DEFAULT_DELAY = 40000000;
 constexpr int DEFAULT_COLOR = 2;
 
+static_assert(sizeof(int) == 4, "the clock's record holds 32-bit integers");
+
 struct ClockState {
     volatile int running; // written by the signal handler: read afresh at every test
     int bg;
