@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "civil_time.h"
+
 #include <time.h>
 
 #include "field_edit.h"
@@ -8,13 +10,7 @@ namespace {
 
 struct tm date(int year, int month, int day, int hour = 12, int minute = 30, int second = 30)
 {
-    struct tm t = {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
+    struct tm t = civil_tm(year, month, day, hour, minute, second);
     t.tm_isdst = 1; // whatever localtime gave must survive every step
     return t;
 }

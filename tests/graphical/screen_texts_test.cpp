@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "civil_time.h"
+
 #include <algorithm>
 
 #include "draw.h"
@@ -24,14 +26,7 @@ Uint16 background() { return (Uint16)SDL_MapRGB(screen->format, 0, 0, 64); }
 
 struct tm sample_time()
 {
-    struct tm t = {};
-    t.tm_year = 111; // 2011-03-09 07:05:03
-    t.tm_mon = 2;
-    t.tm_mday = 9;
-    t.tm_hour = 7;
-    t.tm_min = 5;
-    t.tm_sec = 3;
-    return t;
+    return civil_tm(2011, 3, 9, 7, 5, 3);
 }
 
 const char SAMPLE_LINE[] = "2011/03/09 07:05:03";
@@ -187,10 +182,7 @@ TEST_F(ScreenTexts, ChosenSecondIsRed)
 
 TEST_F(ScreenTexts, NumbersArePadded)
 {
-    struct tm t = {};
-    t.tm_year = -1880; // year 20
-    t.tm_mon = 0;
-    t.tm_mday = 1;
+    struct tm t = civil_tm(20, 1, 1);
     draw_background(0);
     draw_datetime_line(&t);
     std::vector<Uint16> padded;

@@ -1,6 +1,8 @@
 // set_clock itself, run with the clock shim preloaded: results and records.
 #include <gtest/gtest.h>
 
+#include "civil_time.h"
+
 #include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -26,16 +28,7 @@ protected:
         unsetenv("SHIM_MKTIME");
     }
     void TearDown() override { unlink(log_path.c_str()); }
-    struct tm tokyo_ten() const
-    {
-        struct tm t = {};
-        t.tm_year = 111;
-        t.tm_mon = 2;
-        t.tm_mday = 9;
-        t.tm_hour = 10;
-        t.tm_isdst = 0;
-        return t;
-    }
+    struct tm tokyo_ten() const { return civil_tm(2011, 3, 9, 10); }
 };
 
 } // namespace

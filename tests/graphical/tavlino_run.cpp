@@ -114,15 +114,3 @@ long frame_difference(const Image &a, const Image &b)
             differ += a.at(x, y) != b.at(x, y);
     return differ;
 }
-
-time_t utc_time(int year, int month, int day, int hour, int minute, int second)
-{
-    struct tm t = {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return timegm(&t);
-}

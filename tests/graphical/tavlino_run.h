@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "civil_time.h"
 #include "image.h"
 #include "process.h"
 
@@ -40,5 +41,3 @@ Image expected_frame(const ExpectedFrame &e, const std::string &tz = "UTC");
 
 // Number of pixels that differ.
 long frame_difference(const Image &a, const Image &b);
-
-time_t utc_time(int year, int month, int day, int hour, int minute, int second);

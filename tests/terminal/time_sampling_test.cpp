@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "civil_time.h"
+
 #include <time.h>
 
 #include "clock_test_env.h"
@@ -8,14 +10,7 @@ namespace {
 
 time_t at(int hour, int minute, int second = 0)
 {
-    struct tm t = {};
-    t.tm_year = 124; // 5 March 2024
-    t.tm_mon = 2;
-    t.tm_mday = 5;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return timegm(&t);
+    return utc_time(2024, 3, 5, hour, minute, second);
 }
 
 class Sampling : public ::testing::Test {
@@ -101,13 +96,7 @@ TEST_F(Sampling, LeapSecondShowsSixty)
     setenv("TZ", "right/UTC", 1);
     tzset();
     // 2016-12-31 23:59:60 in a zone that counts leap seconds.
-    struct tm leap = {};
-    leap.tm_year = 116;
-    leap.tm_mon = 11;
-    leap.tm_mday = 31;
-    leap.tm_hour = 23;
-    leap.tm_min = 59;
-    leap.tm_sec = 59;
+    struct tm leap = civil_tm(2016, 12, 31, 23, 59, 59);
     time_t before = mktime(&leap);
     struct tm *next = localtime(&(before += 1));
     if (next->tm_sec != 60)
