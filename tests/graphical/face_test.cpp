@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "face.h"
 #include "screen_env.h"
 
@@ -122,4 +124,32 @@ TEST_F(Face, HalfPastSixSecondHandTailLandsAboveTheCentreRow)
     expect_pixel(260, 119, WHITE);
     expect_pixel(212, 120, WHITE);
     expect_pixel(260, 120, 0);
+}
+
+// A surface that must be locked (here: one whose pixels start at an offset,
+// which SDL applies only while the surface is locked) is locked once around
+// the whole face, and unlocked again.
+TEST(FaceLocking, LocksTheScreenAroundTheFace)
+{
+    ensure_screen();
+    const int pitch = 320 * 2;
+    std::vector<Uint16> memory(320 * 241, 0);
+    SDL_Surface *locked = SDL_CreateRGBSurfaceFrom(memory.data(), 320, 240, 16, pitch, 0xF800,
+                                                   0x07E0, 0x001F, 0);
+    ASSERT_NE(locked, nullptr);
+    locked->offset = pitch; // while locked, drawing lands one row further down
+    ASSERT_TRUE(SDL_MUSTLOCK(locked));
+    void *pixels = locked->pixels;
+
+    SDL_Surface *real_screen = screen;
+    screen = locked;
+    draw_face(3, 0, 30);
+    screen = real_screen;
+
+    EXPECT_EQ(locked->pixels, pixels);
+    EXPECT_EQ(locked->locked, 0);
+    EXPECT_EQ(memory[121 * 320 + 295], 0xF800) << "the dot at (295, 120), drawn while locked";
+    EXPECT_EQ(memory[120 * 320 + 295], 0);
+    locked->offset = 0;
+    SDL_FreeSurface(locked);
 }
