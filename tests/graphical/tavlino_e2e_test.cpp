@@ -196,3 +196,12 @@ TEST(TavlinoEdit, FieldIsKeptBetweenEdits)
     expect_frames(run, {browse(START, 2011, 12, 30), edit(START, 0), edit(START, 1),
                         edit(START, 2), browse(START, 2011, 12, 30), edit(START, 2)});
 }
+
+TEST(TavlinoEdit, StepThePlatformCannotRepresentKeepsTheShownTime)
+{
+    // mktime fails for every time here; the calendar falls back to its own weekdays.
+    TavlinoRun run = run_tavlino(keys_script({ENTER, UP}) + " quit |", START, "UTC",
+                                 {"SHIM_MKTIME=fail"});
+    EXPECT_EQ(run.result.status, 0);
+    expect_frames(run, {browse(START, 2011, 12, 30), edit(START, 0), edit(START, 0)});
+}
