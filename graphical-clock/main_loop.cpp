@@ -8,10 +8,19 @@
 #include "field_edit.h"
 #include "screen_texts.h"
 #include "set_clock.h"
+#include "stop_signals.h"
 
 uint32_t tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
 {
-    if ((uint32_t)(now - *last_tick) <= 1000)
+    uint32_t since = now - *last_tick;
+    // Half the counter's range or more is no time passed: the counter went
+    // back (it follows the system clock, which was set back). Start counting
+    // again from here, without a step.
+    if (since >= TICK_BACKWARDS) {
+        *tick_base = *last_tick = now;
+        return 0;
+    }
+    if (since <= 1000)
         return 0;
     // Counted from tick_base, not last_tick: the lateness of each step adds up
     // until it makes a whole second, so the shown time never drifts.
@@ -30,6 +39,8 @@ struct ClockLoop {
     int home_year, home_month;
     int redraw;
     int quit;
+    uint32_t tick_base; // ticks from which whole seconds are counted
+    uint32_t last_tick; // ticks at the last one-second step
 };
 
 static void draw_frame(const ClockLoop *c)
@@ -90,6 +101,9 @@ static void step_field(ClockLoop *c, void (*step)(struct tm *, EditField))
 {
     struct tm copy = *localtime(&c->shown_time);
     step(&copy, c->edit_field);
+    // The stepped date may lie on the other side of a daylight-saving change:
+    // let mktime find its flag, so the hour and minute on show stay as they are.
+    copy.tm_isdst = -1;
     time_t t = mktime(&copy);
     // A time the platform cannot represent keeps the value on show.
     if (t != (time_t)-1)
@@ -105,7 +119,13 @@ static void save_edit(ClockLoop *c)
     struct tm local = *localtime(&c->shown_time);
     c->home_year = local.tm_year;
     c->home_month = local.tm_mon;
+    // The tick counter may follow the system clock, which this save moves:
+    // what the counter moves meanwhile is the save's doing, not time passed.
+    uint32_t before = SDL_GetTicks();
     set_clock(&local);
+    uint32_t moved = SDL_GetTicks() - before;
+    c->tick_base += moved;
+    c->last_tick += moved;
 }
 
 static void edit_key(ClockLoop *c, SDLKey key)
@@ -141,6 +161,9 @@ static void edit_key(ClockLoop *c, SDLKey key)
 
 static void pump_events(ClockLoop *c)
 {
+    // A hang-up, quit or broken pipe ends the clock as closing its window does.
+    if (stop_requested)
+        c->quit = 1;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (c->quit)
@@ -156,6 +179,7 @@ static void pump_events(ClockLoop *c)
 
 void run_clock()
 {
+    stop_signals_install();
     ClockLoop c = {};
     time_t now = time(nullptr);
     struct tm start = *localtime(&now);
@@ -169,11 +193,11 @@ void run_clock()
     c.edit_field = 0;
     c.shown_time = time(nullptr);
     c.saved_time = c.shown_time;
-    uint32_t tick_base = SDL_GetTicks();
-    uint32_t last_tick = tick_base;
+    c.tick_base = SDL_GetTicks();
+    c.last_tick = c.tick_base;
 
     while (!c.quit) {
-        uint32_t n = tick_step(&tick_base, &last_tick, SDL_GetTicks());
+        uint32_t n = tick_step(&c.tick_base, &c.last_tick, SDL_GetTicks());
         if (n > 0) {
             c.shown_time += n;
             c.saved_time += n;

@@ -71,5 +71,6 @@ void clock_toggle_seconds();
 // Commands and signals.
 void clock_handle_key();
 void clock_on_signal(int sig);
-// Runs a size change that the handler marked, between loop iterations.
-void clock_apply_resize();
+// Runs what the handler marked (a size change, a suspension, a continue)
+// between loop iterations.
+void clock_apply_pending();

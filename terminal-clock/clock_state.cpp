@@ -17,6 +17,16 @@ static void install_handlers()
     static constexpr int signals[] = {SIGWINCH, SIGTERM, SIGINT, SIGSEGV};
     for (int sig : signals)
         sigaction(sig, &action, nullptr);
+    // Hang-up, quit and a broken pipe stop the clock as SIGTERM does; the
+    // suspend key and the continue after it give the terminal back and take it
+    // again. One that was ignored at start (nohup) stays ignored.
+    static constexpr int more[] = {SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP, SIGCONT};
+    for (int sig : more) {
+        struct sigaction old;
+        if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
+        sigaction(sig, &action, nullptr);
+    }
 }
 
 void clock_release_windows()

@@ -5,7 +5,10 @@
 
 #include "clock.h"
 
+// Marked by the handler, acted on by the loop between iterations.
 static volatile sig_atomic_t resize_pending = 0;
+static volatile sig_atomic_t suspend_pending = 0;
+static volatile sig_atomic_t continue_pending = 0;
 
 static void move_clock(int row, int col)
 {
@@ -29,6 +32,12 @@ void clock_handle_key()
 {
     ClockState *cs = clock_state;
     int key = win_key_read(screen_window);
+    // A terminal that is gone (closed under nohup, or not the controlling one)
+    // sends no hang-up: stop instead of polling it for ever.
+    if (term_gone()) {
+        cs->running = 0;
+        return;
+    }
     switch (key) {
     case 'q': case 'Q':
         cs->running = 0;
@@ -75,8 +84,17 @@ void clock_on_signal(int sig)
     switch (sig) {
     case SIGINT:
     case SIGTERM:
+    case SIGHUP:
+    case SIGQUIT:
+    case SIGPIPE:
         if (clock_state != nullptr)
             clock_state->running = 0;
+        break;
+    case SIGTSTP:
+        suspend_pending = 1;
+        break;
+    case SIGCONT:
+        continue_pending = 1;
         break;
     case SIGSEGV: {
         static const char message[] = "Segmentation fault.\n";
@@ -95,21 +113,51 @@ void clock_on_signal(int sig)
     }
 }
 
-void clock_apply_resize()
+// Gives the terminal back and stops, as the suspend key would without the
+// clock's handler; returns once the job is continued.
+static void suspend()
 {
-    if (!resize_pending)
+    screen_end();
+    struct sigaction ours, stop = {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGTSTP, &stop, &ours);
+    sigset_t tstp;
+    sigemptyset(&tstp);
+    sigaddset(&tstp, SIGTSTP);
+    raise(SIGTSTP);                           // held while blocked...
+    sigprocmask(SIG_UNBLOCK, &tstp, nullptr); // ...stops here, until SIGCONT
+    sigprocmask(SIG_BLOCK, &tstp, nullptr);
+    sigaction(SIGTSTP, &ours, nullptr);
+}
+
+void clock_apply_pending()
+{
+    if (!resize_pending && !suspend_pending && !continue_pending)
         return;
     // Held off while the screen restarts, so a stop is not undone by clock_init
-    // and the restart runs as one piece.
+    // and the restart runs as one piece. SIGCONT stays open: it marks the
+    // restart that follows a suspension.
     sigset_t block, previous;
     sigemptyset(&block);
-    sigaddset(&block, SIGINT);
-    sigaddset(&block, SIGTERM);
-    sigaddset(&block, SIGWINCH);
+    static constexpr int held[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGWINCH, SIGTSTP};
+    for (int sig : held)
+        sigaddset(&block, sig);
     sigprocmask(SIG_BLOCK, &block, &previous);
+    int ended = 0;
+    if (suspend_pending) {
+        suspend_pending = 0;
+        suspend();
+        ended = 1;
+    }
+    // After a continue the shell may have changed the terminal's modes and
+    // cleared non-blocking input: take the terminal again and draw it all.
+    int restart = ended || resize_pending || continue_pending;
     resize_pending = 0;
-    if (clock_state->running) {
-        screen_end();
+    continue_pending = 0;
+    if (restart && clock_state->running) {
+        if (!ended)
+            screen_end();
         clock_init();
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);

@@ -2,6 +2,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "clock.h"
 
@@ -31,13 +32,22 @@ int main(int argc, char **argv)
         release_state(format);
         return 0;
     }
+    // Redrawn 25 times a second, the clock would fill a file or a pipe for ever.
+    const char *not_terminal = !isatty(STDOUT_FILENO) ? "standard output"
+                               : !isatty(STDIN_FILENO) ? "standard input"
+                                                       : nullptr;
+    if (not_terminal != nullptr) {
+        fprintf(stderr, "tessavond: %s is not a terminal\n", not_terminal);
+        release_state(format);
+        return 1;
+    }
 
     clock_init();
     while (clock_state->running) {
         clock_update_time();
         clock_draw();
         clock_handle_key();
-        clock_apply_resize();
+        clock_apply_pending();
     }
     int status = clock_state->running;
     clock_release_windows();

@@ -1,10 +1,12 @@
 // Reading keys, with ANSI/VT100 cursor and function key sequences decoded.
+#include <errno.h>
 #include <poll.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
 
 #include "termscreen.h"
+#include "termscreen_internal.h"
 
 // What follows ESC "[" in each sequence; the key code is 128 + the index.
 const char *const key_suffixes[KEY_SEQUENCE_COUNT] = {
@@ -19,6 +21,12 @@ int term_getc(void)
 {
     int c = getc_unlocked(stdin);
     if (c == EOF) {
+        // No byte waiting in non-blocking mode is the usual case; end of file
+        // or any other error means the terminal is gone.
+        int error = errno;
+        if (feof_unlocked(stdin) || (ferror_unlocked(stdin) && error != EAGAIN &&
+                                     error != EWOULDBLOCK && error != EINTR))
+            term_mark_gone();
         clearerr(stdin); // an empty non-blocking read is no lasting condition
         return KEY_NONE;
     }

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "termscreen.h"
+#include "termscreen_internal.h"
 
 int screen_rows = 24, screen_cols = 80;
 Window *screen_window = NULL;
@@ -19,7 +20,20 @@ static struct termios saved_termios;
 static char output_buffer[32768];
 static int saved_stdin_flags = -1; // standard input's status flags before we changed them
 
+static int gone = 0; // the terminal has gone: end of file or an I/O error
+
 constexpr int DEFAULT_ROWS = 24, DEFAULT_COLS = 80;
+
+int term_gone(void)
+{
+    return gone;
+}
+
+void term_mark_gone(void)
+{
+    gone = 1;
+}
+
 constexpr cc_t CHAR_OFF = 0xFF;
 
 void screen_init(void)
@@ -34,6 +48,7 @@ void screen_init(void)
     tcgetattr(fd, &saved_termios);
     tcgetattr(fd, &working);
     saved_stdin_flags = fcntl(fd, F_GETFL);
+    gone = 0;
 
     working.c_iflag &= ~(tcflag_t)ICRNL;  // Enter arrives as 13
     working.c_oflag &= ~(tcflag_t)TABDLY; // tabs are not expanded

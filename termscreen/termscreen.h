@@ -137,6 +137,9 @@ int win_noop_2(Window *win, int flag);
 int colors_allow_default(void);
 
 /* Keyboard input. */
+/* Nonzero once the terminal has gone: a read met end of file or an I/O error,
+ * or a flush failed (a hung-up terminal answers EIO). screen_init clears it. */
+int term_gone(void);
 int term_getc(void);
 int key_read(void);
 int win_key_read(Window *win);

@@ -1,10 +1,12 @@
 // Windows: rectangles of the screen that place the cursor and carry a border.
+#include <errno.h>
 #include <fcntl.h>
 #include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "termscreen.h"
+#include "termscreen_internal.h"
 
 static_assert(offsetof(Window, cur_row) == 0 && offsetof(Window, end_row) == 14,
               "eight 16-bit geometry fields first");
@@ -112,6 +114,15 @@ int win_border(Window *win, int ls, int rs, int ts, int bs, int tl, int tr, int 
     return 0;
 }
 
+// A flush that fails for any reason but a passing one means the terminal is gone.
+static int checked_flush(void)
+{
+    int result = fflush(stdout);
+    if (result != 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        term_mark_gone();
+    return result;
+}
+
 int term_flush(void)
 {
     // Standard output usually shares its open file with standard input, so
@@ -120,9 +131,9 @@ int term_flush(void)
     int fd = fileno(stdout);
     int flags = fcntl(fd, F_GETFL);
     if (flags < 0 || !(flags & O_NONBLOCK))
-        return fflush(stdout);
+        return checked_flush();
     fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    int result = fflush(stdout);
+    int result = checked_flush();
     fcntl(fd, F_SETFL, flags);
     return result;
 }

@@ -27,12 +27,7 @@ ExpectedFrame browse(time_t shown, int year, int month, int mark)
 
 ExpectedFrame edit(time_t shown, unsigned field)
 {
-    struct tm t;
-    gmtime_r(&shown, &t);
-    ExpectedFrame e = browse(shown, t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
-    e.edit_mode = 1;
-    e.field = field;
-    return e;
+    return edit_frame(shown, field);
 }
 
 // Frame i of a run is flip 2i + 1: flip 0 is the screen shown before any drawing,

@@ -68,6 +68,18 @@ ExpectedFrame browse_frame(time_t shown, int year, int month, int mark)
     return e;
 }
 
+ExpectedFrame edit_frame(time_t shown, unsigned field, const std::string &tz)
+{
+    setenv("TZ", tz.c_str(), 1);
+    tzset();
+    struct tm t;
+    localtime_r(&shown, &t);
+    ExpectedFrame e = browse_frame(shown, t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+    e.edit_mode = 1;
+    e.field = field;
+    return e;
+}
+
 static void ensure_display()
 {
     if (screen != nullptr)

@@ -36,6 +36,10 @@ struct ExpectedFrame {
 // A browse-mode frame showing `shown`, with this calendar and day mark.
 ExpectedFrame browse_frame(time_t shown, int year, int month, int mark);
 
+// An edit-mode frame showing `shown` with this field chosen; the calendar shows
+// the month of `shown` in zone tz, its day marked.
+ExpectedFrame edit_frame(time_t shown, unsigned field, const std::string &tz = "UTC");
+
 // The frame as the program should draw it, in the TZ given to the run.
 Image expected_frame(const ExpectedFrame &e, const std::string &tz = "UTC");
 

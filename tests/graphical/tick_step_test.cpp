@@ -51,3 +51,34 @@ TEST(TickStep, CounterWrapNeitherStopsNorJumps)
     EXPECT_EQ(shown, 10u); // 10010 ms across the wrap
     EXPECT_EQ((uint32_t)(now - base), 10u);
 }
+
+// The counter follows the system clock on many builds, so it can go back.
+TEST(TickStep, CounterThatGoesBackRestartsWithoutAStep)
+{
+    struct Case {
+        const char *why;
+        uint32_t last, now;
+    };
+    const Case cases[] = {
+        {"two seconds back", 50000, 48000},
+        {"one hour back", 5000000, 5000000 - 3600000},
+        {"back across zero", 1000, 0xFFFFFFFFu - 1000},
+        {"half the range on", 0, 0x80000000u},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        uint32_t base = c.last - 400, last = c.last;
+        EXPECT_EQ(tick_step(&base, &last, c.now), 0u);
+        EXPECT_EQ(base, c.now);
+        EXPECT_EQ(last, c.now);
+        // From there it counts as before: exactly a second does not step, a bit more does.
+        EXPECT_EQ(tick_step(&base, &last, c.now + 1000), 0u);
+        EXPECT_EQ(tick_step(&base, &last, c.now + 1001), 1u);
+    }
+}
+
+TEST(TickStep, JustUnderHalfTheRangeIsAStall)
+{
+    uint32_t base = 0, last = 0;
+    EXPECT_EQ(tick_step(&base, &last, 0x7FFFFFFFu), 0x7FFFFFFFu / 1000);
+}

@@ -6,6 +6,10 @@
 //   SHIM_RTC=noopen       opening the device fails with ENOENT
 //   SHIM_RTC=refuse       RTC_SET_TIME fails with EINVAL
 //   SHIM_MKTIME=fail      mktime cannot represent any time
+//   SHIM_TIME=secs        time() returns this instant
+//   SHIM_WALL=1           with SHIM_TIME: a fake wall clock starts there, read by
+//                         time, gettimeofday and clock_gettime(CLOCK_REALTIME),
+//                         moved by clock_settime and by clock_shim_wall_advance
 // The shim defines both open and open64 itself, so it must see them unrenamed.
 #undef _FILE_OFFSET_BITS
 #undef _TIME_BITS
@@ -18,6 +22,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <sys/time.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -26,6 +31,18 @@
 namespace {
 
 int fake_fd = -1;
+
+// The fake wall clock in milliseconds since the epoch; -1 until first read.
+long long wall_ms = -1;
+
+bool wall_faked()
+{
+    if (getenv("SHIM_WALL") == nullptr || getenv("SHIM_TIME") == nullptr)
+        return false;
+    if (wall_ms < 0)
+        wall_ms = strtoll(getenv("SHIM_TIME"), nullptr, 10) * 1000;
+    return true;
+}
 
 bool is_rtc(const char *path)
 {
@@ -94,7 +111,58 @@ int clock_settime(clockid_t id, const struct timespec *ts)
         errno = EPERM;
         return -1;
     }
+    if (id == CLOCK_REALTIME && wall_faked())
+        wall_ms = (long long)ts->tv_sec * 1000 + ts->tv_nsec / 1000000;
     return 0;
+}
+
+void clock_shim_wall_advance(long long ms)
+{
+    if (wall_faked())
+        wall_ms += ms;
+}
+
+time_t time(time_t *out)
+{
+    time_t t;
+    if (wall_faked()) {
+        t = (time_t)(wall_ms / 1000);
+    } else if (getenv("SHIM_TIME") != nullptr) {
+        t = (time_t)strtoll(getenv("SHIM_TIME"), nullptr, 10);
+    } else {
+        struct timespec ts;
+        clock_gettime(CLOCK_REALTIME, &ts);
+        t = ts.tv_sec;
+    }
+    if (out != nullptr)
+        *out = t;
+    return t;
+}
+
+int gettimeofday(struct timeval *tv, void *tz)
+{
+    if (!wall_faked()) {
+        using GettimeofdayFn = int (*)(struct timeval *, void *);
+        static GettimeofdayFn real_gettimeofday =
+            reinterpret_cast<GettimeofdayFn>(dlsym(RTLD_NEXT, "gettimeofday"));
+        return real_gettimeofday(tv, tz);
+    }
+    tv->tv_sec = (time_t)(wall_ms / 1000);
+    tv->tv_usec = (suseconds_t)(wall_ms % 1000 * 1000);
+    return 0;
+}
+
+int clock_gettime(clockid_t id, struct timespec *ts)
+{
+    if (id == CLOCK_REALTIME && wall_faked()) {
+        ts->tv_sec = (time_t)(wall_ms / 1000);
+        ts->tv_nsec = (long)(wall_ms % 1000 * 1000000);
+        return 0;
+    }
+    using ClockGettimeFn = int (*)(clockid_t, struct timespec *);
+    static ClockGettimeFn real_clock_gettime =
+        reinterpret_cast<ClockGettimeFn>(dlsym(RTLD_NEXT, "clock_gettime"));
+    return real_clock_gettime(id, ts);
 }
 
 int open(const char *path, int flags, ...)

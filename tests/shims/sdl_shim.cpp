@@ -5,11 +5,17 @@
 //   SHIM_LOG=file      append one line per interesting call
 //   SHIM_FRAMES=dir    write dir/frame-NNN.ppm at every SDL_Flip
 //   SHIM_FAIL_FONT=n   TTF_OpenFont of point size n returns null
-//   SHIM_TIME=secs     time() returns this instant
-//   SHIM_SCRIPT=...    consumed at each SDL_GetTicks call up to the next "|":
-//                        t=N set ticks, +N add ms, k=SYM key down, u=SYM key up,
-//                        quit an SDL_QUIT event. When it runs out, SDL_QUIT is queued.
+//   SHIM_SCRIPT=...    one step up to the next "|" for each pass of the clock's
+//                      loop, taken at the first SDL_GetTicks after the event
+//                      queue was found empty (so a pass may read the ticks more
+//                      than once): t=N set ticks, +N add ms, k=SYM key down,
+//                      u=SYM key up, quit an SDL_QUIT event. When it runs out,
+//                      SDL_QUIT is queued. SDL_Delay does not wait.
 //                      Without SHIM_SCRIPT, ticks, events and delays are SDL's own.
+//   SHIM_WALL=1        with SHIM_SCRIPT: the ticks are SDL's own, which SDL
+//                      computes from the wall clock, and +N moves the clock
+//                      shim's fake wall clock on by N ms (t=N is not used).
+// time() is the clock shim's (SHIM_TIME).
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <dlfcn.h>
@@ -17,7 +23,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <time.h>
 
 #include <deque>
 #include <string>
@@ -31,6 +36,7 @@ Uint32 ticks = 0;
 const char *script_pos = nullptr;
 bool script_started = false;
 bool script_done = false;
+bool next_pass = true; // the event queue was found empty since the last step
 int frame_number = 0;
 struct OpenFont {
     TTF_Font *font;
@@ -41,6 +47,21 @@ OpenFont open_fonts[8];
 template <typename F> F real(const char *name)
 {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+bool wall_mode()
+{
+    return getenv("SHIM_WALL") != nullptr;
+}
+
+// Moves the clock shim's fake wall clock on, which SDL's own ticks follow.
+void advance_wall(long long ms)
+{
+    using AdvanceFn = void (*)(long long);
+    AdvanceFn advance = reinterpret_cast<AdvanceFn>(dlsym(RTLD_DEFAULT, "clock_shim_wall_advance"));
+    if (advance == nullptr)
+        abort(); // SHIM_WALL needs the clock shim
+    advance(ms);
 }
 
 void push_key(Uint8 type, int sym)
@@ -88,6 +109,8 @@ void advance_script()
             return;
         if (token.rfind("t=", 0) == 0)
             ticks = (Uint32)strtoul(token.c_str() + 2, nullptr, 0);
+        else if (token[0] == '+' && wall_mode())
+            advance_wall(strtoll(token.c_str() + 1, nullptr, 0));
         else if (token[0] == '+')
             ticks += (Uint32)strtoul(token.c_str() + 1, nullptr, 0);
         else if (token.rfind("k=", 0) == 0)
@@ -129,7 +152,12 @@ Uint32 SDL_GetTicks(void)
 {
     if (getenv("SHIM_SCRIPT") == nullptr)
         return real<Uint32 (*)(void)>("SDL_GetTicks")();
-    advance_script();
+    if (next_pass) {
+        next_pass = false;
+        advance_script();
+    }
+    if (wall_mode())
+        return real<Uint32 (*)(void)>("SDL_GetTicks")();
     return ticks;
 }
 
@@ -137,8 +165,10 @@ int SDL_PollEvent(SDL_Event *event)
 {
     if (getenv("SHIM_SCRIPT") == nullptr)
         return real<int (*)(SDL_Event *)>("SDL_PollEvent")(event);
-    if (queue.empty())
+    if (queue.empty()) {
+        next_pass = true;
         return 0;
+    }
     if (event != nullptr) {
         *event = queue.front();
         queue.pop_front();
@@ -207,22 +237,6 @@ void SDL_Quit(void)
 {
     log_line("SDL_Quit");
     real<void (*)(void)>("SDL_Quit")();
-}
-
-time_t time(time_t *out)
-{
-    const char *fixed = getenv("SHIM_TIME");
-    time_t t;
-    if (fixed != nullptr) {
-        t = (time_t)strtoll(fixed, nullptr, 10);
-    } else {
-        struct timespec ts;
-        clock_gettime(CLOCK_REALTIME, &ts);
-        t = ts.tv_sec;
-    }
-    if (out != nullptr)
-        *out = t;
-    return t;
 }
 
 } // extern "C"

@@ -15,7 +15,7 @@
 const char FAKE_START[] = "@2024-03-05 10:20:30";
 
 ClockRun::ClockRun(int rows, int cols, const std::vector<std::string> &args,
-                   const std::vector<std::string> &prefix, bool fake_time)
+                   const std::vector<std::string> &prefix, bool fake_time, int flags)
     : pty(rows, cols)
 {
     dir = make_temp_dir();
@@ -25,7 +25,10 @@ ClockRun::ClockRun(int rows, int cols, const std::vector<std::string> &args,
     pid = fork();
     if (pid == 0) {
         setsid();
-        ioctl(pty.slave, TIOCSCTTY, 0);
+        if (!(flags & NOT_CONTROLLING))
+            ioctl(pty.slave, TIOCSCTTY, 0);
+        if (flags & IGNORE_HANGUP)
+            signal(SIGHUP, SIG_IGN);
         dup2(pty.slave, 0);
         dup2(pty.slave, 1);
         int err = open((dir + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -62,6 +65,10 @@ std::string ClockRun::pump(int ms)
         if (left <= 0)
             break;
         struct pollfd p = {pty.master, POLLIN, 0};
+        if (pty.master < 0) {
+            usleep(1000);
+            continue;
+        }
         if (poll(&p, 1, (int)left) <= 0)
             continue;
         char buf[8192];
@@ -80,6 +87,13 @@ void ClockRun::resize(int rows, int cols)
     ws.ws_row = (unsigned short)rows;
     ws.ws_col = (unsigned short)cols;
     ioctl(pty.master, TIOCSWINSZ, &ws); // the terminal sends SIGWINCH
+}
+
+void ClockRun::hang_up()
+{
+    close(pty.master);
+    close(pty.slave);
+    pty.master = pty.slave = -1;
 }
 
 int ClockRun::wait(int timeout_ms)

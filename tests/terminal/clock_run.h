@@ -16,13 +16,19 @@ struct ClockRun {
     std::string dir;
     std::string output; // every byte read from the master side so far
 
+    enum Flags {
+        NOT_CONTROLLING = 1, // the terminal is not the clock's controlling terminal
+        IGNORE_HANGUP = 2,   // started with SIGHUP ignored, as nohup does
+    };
     ClockRun(int rows, int cols, const std::vector<std::string> &args,
-             const std::vector<std::string> &prefix = {}, bool fake_time = true);
+             const std::vector<std::string> &prefix = {}, bool fake_time = true, int flags = 0);
     ~ClockRun();
     // Reads the master side for about ms milliseconds; returns what came.
     std::string pump(int ms);
     void type(const std::string &bytes) { pty.type(bytes); }
     void resize(int rows, int cols);
+    // Closes the master side: the terminal goes away under the clock.
+    void hang_up();
     // Waits for the end, reading on; the exit status, or -1 on time-out.
     int wait(int timeout_ms);
     bool alive();

@@ -109,17 +109,6 @@ struct Expected {
 const std::string START = "\033)0\033[2J\033[1;1H\033[?25l\033[2J";
 const std::string RESTORED = "\033[24;1H\033[0m\033[?25h\033[K\x0f";
 
-bool nonblocking(int fd)
-{
-    return (fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
-}
-
-bool same_termios(const struct termios &a, const struct termios &b)
-{
-    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-           a.c_lflag == b.c_lflag && memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
-
 // Where the clock window's top-left corner is, from its lit cells at 10:20.
 std::pair<int, int> clock_origin(const ScreenModel &screen, int colour = 2)
 {
@@ -260,9 +249,10 @@ TEST(TessavondKeys, TogglesAndColours)
     EXPECT_EQ(run.wait(3000), 0);
 }
 
+// Every way to be told to stop (q, then the signals): the terminal restored, status 0.
 TEST(TessavondStop, QuitAndSignalsRestoreTheTerminal)
 {
-    for (int how : {0, SIGINT, SIGTERM}) {
+    for (int how : {0, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
         ClockRun run(24, 80, {});
         struct termios before, after;
         tcgetattr(run.pty.slave, &before);

@@ -158,3 +158,34 @@ TEST(KeyFuzz, RandomBytesNeverHangOrLeaveTheRange)
     close(fds[1]);
     close(fds[0]);
 }
+
+// An empty non-blocking read is the usual case; end of input or a failed
+// write means the terminal has gone, and screen_init starts afresh.
+TEST_F(Keys, TerminalThatHasGoneIsNoticed)
+{
+    struct Case {
+        const char *why;
+        bool read; // read a key after the hang-up, else flush output
+    };
+    for (const Case c : {Case{"a read after the hang-up", true}, Case{"a flush after it", false}}) {
+        SCOPED_TRACE(c.why);
+        Pty other{24, 80};
+        StdioOn again(other.slave, other.slave);
+        screen_init();
+        nodelay_state = 0; // a new terminal: not yet non-blocking
+        set_nodelay(1);
+        EXPECT_EQ(term_gone(), 0);
+        EXPECT_EQ(key_read(), KEY_NONE);
+        EXPECT_EQ(term_gone(), 0) << "nothing typed is no end";
+        close(other.master);
+        other.master = -1;
+        if (c.read) {
+            EXPECT_EQ(key_read(), KEY_NONE);
+        } else {
+            term_puts("x");
+            term_flush();
+        }
+        EXPECT_EQ(term_gone(), 1);
+        set_nodelay(0);
+    }
+}

@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdio_ext.h>
 #include <stdlib.h>
+#include <string.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -92,4 +93,15 @@ StdioOn::~StdioOn()
     close(saved_out);
     __fpurge(stdin);
     clearerr(stdin);
+}
+
+bool nonblocking(int fd)
+{
+    return (fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
+}
+
+bool same_termios(const struct termios &a, const struct termios &b)
+{
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
 }

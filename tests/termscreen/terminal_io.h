@@ -1,6 +1,8 @@
 // Capturing what the library writes, and giving it a real pseudo-terminal.
 #pragma once
 
+#include <termios.h>
+
 #include <functional>
 #include <string>
 
@@ -23,3 +25,8 @@ struct StdioOn {
     StdioOn(int in_fd, int out_fd);
     ~StdioOn();
 };
+
+// Whether the descriptor's open file is non-blocking.
+bool nonblocking(int fd);
+// Whether two terminal settings agree in every flag and control character.
+bool same_termios(const struct termios &a, const struct termios &b);

@@ -9,15 +9,6 @@
 #include "terminal_io.h"
 #include "termscreen.h"
 
-namespace {
-
-bool nonblocking(int fd)
-{
-    return (fcntl(fd, F_GETFL) & O_NONBLOCK) != 0;
-}
-
-} // namespace
-
 TEST(TerminalMode, InitChangesExactlyTheListedFields)
 {
     Pty pty(24, 80);

@@ -1,0 +1,139 @@
+// The graphical clock through the changes of a real day: saves that move the
+// system clock (which SDL's tick counter follows), clocks set back by others,
+// daylight-saving changes while a date is edited, and signals that end it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include "tavlino_run.h"
+
+namespace {
+
+enum Key { ENTER = 13, UP = 273, DOWN = 274, RIGHT = 275 };
+
+std::string key(int k)
+{
+    return " k=" + std::to_string(k) + " |";
+}
+
+std::string repeat(int k, int times)
+{
+    std::string s;
+    for (int i = 0; i < times; i++)
+        s += key(k);
+    return s;
+}
+
+} // namespace
+
+// With SHIM_WALL the ticks are SDL's own, computed from a fake wall clock that
+// the intercepted clock setting really moves, as on a device.
+TEST(TavlinoClockSteps, ShownTimeFollowsOnlyTimePassed)
+{
+    const time_t start = utc_time(2011, 12, 30, 10, 59, 50);
+    struct Case {
+        const char *why;
+        std::string keys; // after the edit has begun on the year
+        time_t saved;     // 0: nothing saved
+        time_t shown;     // the time on show a second later
+        int mark;         // the day marked in December 2011
+    };
+    const Case cases[] = {
+        {"saved one hour back", repeat(RIGHT, 3) + key(DOWN) + key(ENTER), start - 3600,
+         start - 3600 + 1, 30},
+        {"saved one hour ahead", repeat(RIGHT, 3) + key(UP) + key(ENTER), start + 3600,
+         start + 3600 + 1, 30},
+        {"saved two seconds back", repeat(RIGHT, 5) + repeat(DOWN, 2) + key(ENTER), start - 2,
+         start - 2 + 1, 30},
+        {"set back an hour by another program", key(27) + " +-3600000 |", 0, start + 1, 30},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        TavlinoRun run = run_tavlino("|" + key(ENTER) + c.keys + " | +1001 | |", start, "UTC",
+                                     {"SHIM_WALL=1", "SHIM_RTC=noopen"});
+        EXPECT_EQ(run.result.status, 0);
+        std::vector<std::string> set = log_lines(run, "clock_settime");
+        if (c.saved != 0) {
+            ASSERT_EQ(set.size(), 1u);
+            EXPECT_EQ(set[0], "clock_settime clock=0 sec=" + std::to_string((long long)c.saved));
+        } else {
+            EXPECT_TRUE(set.empty());
+        }
+        ASSERT_GE(run.frames.size(), 3u);
+        EXPECT_EQ(frame_difference(run.frames.back(),
+                                   expected_frame(browse_frame(c.shown, 2011, 12, c.mark))),
+                  0);
+    }
+}
+
+TEST(TavlinoClockSteps, SteppingADateAcrossDaylightSavingKeepsTheHour)
+{
+    struct Case {
+        const char *why;
+        const char *tz;
+        time_t from;
+        unsigned field;
+        int key, times;
+        time_t to;
+    };
+    const std::string berlin = "Europe/Berlin", new_york = "America/New_York";
+    const Case cases[] = {
+        {"Berlin, January 10:00 to April", "Europe/Berlin", utc_time(2011, 1, 15, 9, 0, 0), 1,
+         UP, 3, utc_time(2011, 4, 15, 8, 0, 0)},
+        {"Berlin, July 10:00 back to January", "Europe/Berlin", utc_time(2011, 7, 15, 8, 0, 0),
+         1, DOWN, 6, utc_time(2011, 1, 15, 9, 0, 0)},
+        {"Berlin, the day before summer time, day up", "Europe/Berlin",
+         utc_time(2011, 3, 26, 9, 0, 0), 2, UP, 1, utc_time(2011, 3, 27, 8, 0, 0)},
+        {"Berlin, 30 March 2012 to 2013, out of summer time", "Europe/Berlin",
+         utc_time(2012, 3, 30, 8, 0, 0), 0, UP, 1, utc_time(2013, 3, 30, 9, 0, 0)},
+        {"New York, January 10:00 to April", "America/New_York",
+         utc_time(2011, 1, 15, 15, 0, 0), 1, UP, 3, utc_time(2011, 4, 15, 14, 0, 0)},
+        {"New York, November 10:00 back to October", "America/New_York",
+         utc_time(2011, 11, 15, 15, 0, 0), 1, DOWN, 1, utc_time(2011, 10, 15, 14, 0, 0)},
+        {"New York, the day before winter time, day up", "America/New_York",
+         utc_time(2011, 11, 5, 14, 0, 0), 2, UP, 1, utc_time(2011, 11, 6, 15, 0, 0)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        TavlinoRun run = run_tavlino("t=0 |" + key(ENTER) + repeat(RIGHT, (int)c.field) +
+                                         repeat(c.key, c.times) + " quit |",
+                                     c.from, c.tz);
+        ASSERT_GE(run.frames.size(), 3u);
+        EXPECT_EQ(frame_difference(run.frames.back(), expected_frame(edit_frame(c.to, c.field, c.tz),
+                                                                     c.tz)),
+                  0);
+    }
+}
+
+// Closing the window, a hang-up, a quit or a broken pipe: the same orderly end.
+TEST(TavlinoStop, SignalsEndTheLoopWithTheFullShutdown)
+{
+    for (int sig : {SIGHUP, SIGQUIT, SIGPIPE, SIGINT, SIGTERM}) {
+        SCOPED_TRACE(strsignal(sig));
+        std::string dir = make_temp_dir();
+        int pid = spawn_program({build_dir() + "/Tavlino"},
+                                {"SDL_VIDEODRIVER=dummy", "TZ=UTC",
+                                 "LD_PRELOAD=" + build_dir() + "/libsdl_shim.so:" + build_dir() +
+                                     "/libclock_shim.so",
+                                 "SHIM_LOG=" + dir + "/log", "SHIM_TIME=1325289590"},
+                                dir + "/out", dir + "/err");
+        ASSERT_GT(pid, 0);
+        for (int i = 0; i < 500 && read_file(dir + "/log").find("flip 2") == std::string::npos; i++)
+            usleep(10000);
+        ASSERT_NE(read_file(dir + "/log").find("flip 2"), std::string::npos) << "no frame drawn";
+        kill(pid, sig);
+        int status = wait_program(pid, 5000);
+        if (status < 0)
+            kill_program(pid);
+        EXPECT_EQ(status, 0);
+        std::string log = read_file(dir + "/log");
+        size_t shutdown = log.find("TTF_CloseFont");
+        ASSERT_NE(shutdown, std::string::npos) << log;
+        EXPECT_EQ(log.substr(shutdown), "TTF_CloseFont 10\nTTF_CloseFont 15\nTTF_Quit\nSDL_Quit\n");
+        EXPECT_EQ(read_file(dir + "/out"), "");
+        for (const char *name : {"/log", "/out", "/err"})
+            unlink((dir + name).c_str());
+        rmdir(dir.c_str());
+    }
+}

@@ -1,0 +1,173 @@
+// The real tessavond through what happens to terminals in a day: the suspend
+// key and fg in a job-control shell, hang-ups and other ends, a terminal that
+// goes away without a hang-up, and output that is no terminal at all.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "clock_run.h"
+#include "process.h"
+
+namespace {
+
+const std::string RESTORED = "\033[24;1H\033[0m\033[?25h\033[K\x0f";
+const std::string SCREEN_START = "\033)0\033[2J\033[1;1H\033[?25l\033[2J";
+
+// An interactive job-control shell (dash, which keeps its hands off the
+// terminal's modes) as the session leader of a pseudo-terminal.
+struct Shell {
+    Pty pty{24, 80};
+    pid_t pid = -1;
+    std::string output;
+
+    Shell()
+    {
+        pid = fork();
+        if (pid == 0) {
+            setsid();
+            ioctl(pty.slave, TIOCSCTTY, 0);
+            for (int fd = 0; fd < 3; fd++)
+                dup2(pty.slave, fd);
+            close(pty.master);
+            setenv("PS1", "$ ", 1);
+            setenv("TZ", "UTC", 1);
+            execlp("dash", "dash", "-i", (char *)nullptr);
+            _exit(127);
+        }
+    }
+    ~Shell()
+    {
+        if (pid > 0) {
+            kill(-pid, SIGKILL); // the shell's jobs live in its session's groups
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    // Reads until `what` has come after position `from`, or the time is up.
+    bool wait_for(const std::string &what, size_t from, int timeout_ms = 5000)
+    {
+        for (long long end = monotonic_ms() + timeout_ms; monotonic_ms() < end;) {
+            if (output.find(what, from) != std::string::npos)
+                return true;
+            struct pollfd p = {pty.master, POLLIN, 0};
+            if (poll(&p, 1, 20) > 0) {
+                char buf[8192];
+                ssize_t n = read(pty.master, buf, sizeof buf);
+                if (n > 0)
+                    output.append(buf, (size_t)n);
+            }
+        }
+        return output.find(what, from) != std::string::npos;
+    }
+    void type(const std::string &bytes) { pty.type(bytes); }
+};
+
+} // namespace
+
+TEST(TessavondSuspend, SuspendKeyGivesTheTerminalBackAndFgTakesItAgain)
+{
+    Shell sh;
+    ASSERT_TRUE(sh.wait_for("$ ", 0)) << sh.output;
+    struct termios before, stopped;
+    tcgetattr(sh.pty.slave, &before);
+
+    size_t mark = sh.output.size();
+    sh.type(build_dir() + "/tessavond -d 5000000\n");
+    ASSERT_TRUE(sh.wait_for(SCREEN_START, mark)) << "the clock did not start";
+    ASSERT_TRUE(sh.wait_for(" 20", mark)) << "no date line";
+
+    mark = sh.output.size();
+    sh.type("\x1a"); // the suspend key: the clock restores the terminal, then stops
+    ASSERT_TRUE(sh.wait_for("Stopped", mark)) << sh.output.substr(mark);
+    ASSERT_TRUE(sh.wait_for("$ ", mark));
+    tcgetattr(sh.pty.slave, &stopped);
+    EXPECT_TRUE(same_termios(before, stopped)) << "the terminal's modes while the clock is stopped";
+    EXPECT_FALSE(nonblocking(sh.pty.slave));
+    EXPECT_NE(sh.output.find(RESTORED, mark), std::string::npos) << "cursor, rendition, G0";
+
+    mark = sh.output.size();
+    sh.type("fg\n");
+    EXPECT_TRUE(sh.wait_for(SCREEN_START, mark)) << "the clock takes the terminal again";
+    size_t restarted = sh.output.find(SCREEN_START, mark);
+    EXPECT_TRUE(sh.wait_for(" 20", restarted == std::string::npos ? mark : restarted))
+        << "and draws again";
+
+    mark = sh.output.size();
+    sh.type("q");
+    ASSERT_TRUE(sh.wait_for("$ ", mark)) << "q ends it without Enter";
+    struct termios after;
+    tcgetattr(sh.pty.slave, &after);
+    EXPECT_TRUE(same_termios(before, after));
+    sh.type("exit\n");
+}
+
+// No hang-up comes (it is ignored, or the terminal is not the controlling one):
+// the clock sees the end in its own reads and writes.
+TEST(TessavondStop, TerminalThatGoesAwayIsNoticed)
+{
+    struct Case {
+        const char *why;
+        int flags;
+        std::vector<std::string> args;
+    };
+    const Case cases[] = {
+        {"hang-up ignored", ClockRun::IGNORE_HANGUP, {}},
+        {"hang-up ignored, no delay", ClockRun::IGNORE_HANGUP, {"-d", "0"}},
+        {"not the controlling terminal", ClockRun::NOT_CONTROLLING, {}},
+        {"not the controlling terminal, no delay", ClockRun::NOT_CONTROLLING, {"-d", "0"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        ClockRun run(24, 80, c.args, {}, true, c.flags);
+        run.pump(300);
+        ASSERT_TRUE(run.alive());
+        run.hang_up();
+        EXPECT_EQ(run.wait(2000), 0) << "still running after the terminal closed";
+    }
+}
+
+TEST(TessavondText, RefusesWhatIsNotATerminal)
+{
+    std::string tessavond = build_dir() + "/tessavond";
+    struct Case {
+        const char *why;
+        std::string command;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"output to a file", tessavond + " > $dir/out", "standard output"},
+        {"output to a pipe", "set -o pipefail; " + tessavond + " -s | cat > $dir/out",
+         "standard output"},
+        {"input from no terminal", tessavond + " < /dev/null > $dir/out", "standard output"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        std::string dir = make_temp_dir();
+        RunResult r = run_program({"bash", "-c", c.command}, {"dir=" + dir}, 5000);
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "tessavond: " + c.message + " is not a terminal\n");
+        EXPECT_EQ(read_file(dir + "/out"), "");
+        unlink((dir + "/out").c_str());
+        rmdir(dir.c_str());
+    }
+    // Input from elsewhere, output on a terminal.
+    Pty pty(24, 80);
+    int pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_RDONLY);
+        dup2(null, 0);
+        dup2(pty.slave, 1);
+        dup2(pty.slave, 2);
+        execl(tessavond.c_str(), tessavond.c_str(), (char *)nullptr);
+        _exit(127);
+    }
+    EXPECT_EQ(wait_program(pid, 5000), 1);
+    EXPECT_EQ(pty.read_all(200), "tessavond: standard input is not a terminal\r\n");
+}
