@@ -30,17 +30,20 @@ uint32_t tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
     return n;
 }
 
+// The loop's state, for one run of the clock.
 struct ClockLoop {
-    time_t shown_time;
-    time_t saved_time;
-    int edit_mode;
-    EditField edit_field;
-    int browse_year, browse_month;
-    int home_year, home_month;
-    int redraw;
-    int quit;
-    uint32_t tick_base; // ticks from which whole seconds are counted
-    uint32_t last_tick; // ticks at the last one-second step
+    time_t shown_time;   // the time on show; in edit mode the edited one; runs on in both
+    time_t saved_time;   // what Escape returns an edit to; runs on like shown_time
+    int edit_mode;       // 0 browse, 1 edit
+    EditField edit_field; // the field Up and Down step; kept from one edit to the next
+    int browse_year, browse_month; // the calendar's month in browse mode (tm_year, tm_mon)
+    int home_year, home_month;     // where Backspace, Tab and Space return the calendar:
+                                   // the month of the start or of the last save, never
+                                   // moved on by the running clock
+    int redraw;          // a frame is due; the loop does not sleep while it is set
+    int quit;            // leave the loop; events still queued are dropped
+    uint32_t tick_base;  // ticks from which whole seconds are counted (moves by 1000s)
+    uint32_t last_tick;  // ticks at the last one-second step
 };
 
 static void draw_frame(const ClockLoop *c)
@@ -56,6 +59,9 @@ static void draw_frame(const ClockLoop *c)
         draw_calendar(c->browse_year, c->browse_month, shown_month ? shown_tm.tm_mday : 0);
         draw_datetime_line(&shown_tm);
     }
+    // Flipped twice on purpose: were the surface double-buffered, both buffers
+    // would then hold the frame; on the plain surface the second flip repeats
+    // the update. Every frame is presented twice, and the tests count flips.
     SDL_Flip(screen);
     SDL_Flip(screen);
 }

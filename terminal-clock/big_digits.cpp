@@ -87,6 +87,8 @@ void clock_place(int row, int col, int width, int height)
     border(cs->clock_win, ' ');
     set_pair(cs->date_win, PAIR_BLANK);
     border(cs->date_win, ' ');
+    // Two clears, one a window: each clears the whole terminal, so the second
+    // is redundant, but it is part of the bytes the clock has always written.
     win_clear(cs->clock_win);
     win_clear(cs->date_win);
     win_refresh(cs->clock_win);

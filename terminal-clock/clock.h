@@ -18,32 +18,35 @@ constexpr int DEFAULT_COLOR = 2;
 
 static_assert(sizeof(int) == 4, "the clock's record holds 32-bit integers");
 
+// The clock's one state record, reached by every operation and by the
+// signal handler through clock_state.
 struct ClockState {
-    volatile int running; // written by the signal handler: read afresh at every test
-    int bg;
-    int show_seconds;
+    volatile int running; // 1 while the loop runs; written by the signal handler,
+                          // so read afresh at every test
+    int bg;               // background of the colour pairs: -1 the terminal's default
+    int show_seconds;     // flags: any non-zero value is on; keys flip them to 0 or 1
     int twelve_hour;
-    int centered;
+    int centered;         // kept in the middle; the move keys do nothing while set
     int boxed;
-    char *date_format; // DATE_FORMAT_SIZE bytes, owned by the entry
-    int color;
-    int delay;
-    int row;
-    int col;
-    int width;
-    int height;
-    int hour_tens;
+    char *date_format;    // strftime format, DATE_FORMAT_SIZE bytes, owned by the entry
+    int color;            // clock colour 0..7
+    int delay;            // nanoseconds slept by an idle iteration; paces the loop
+    int row;              // top-left corner of the clock window on the screen; may be
+    int col;              // negative or off the screen after a resize or on a narrow one
+    int width;            // 35, or 54 with seconds
+    int height;           // 7
+    int hour_tens;        // the digits on show, as 12-hour when twelve_hour is set
     int hour_units;
     int minute_tens;
     int minute_units;
     int second_tens;
     int second_units;
-    char date_text[DATE_TEXT_SIZE];
-    struct tm *local_time;
-    time_t last_sample;
-    const char *meridiem;
-    Window *clock_win;
-    Window *date_win;
+    char date_text[DATE_TEXT_SIZE]; // " <date><meridiem> ", the date window's line
+    struct tm *local_time; // localtime's static result for the shown sample, not owned
+    time_t last_sample;   // the time read by the latest sample: the next one shows it
+    const char *meridiem; // "", "  AM" or "  PM"
+    Window *clock_win;    // owned; made anew by every clock_init
+    Window *date_win;     // 3 lines, centred under the clock, its top on the clock's last
 };
 
 extern ClockState *clock_state;

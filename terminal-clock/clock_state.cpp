@@ -52,6 +52,8 @@ void clock_init()
     win_noop_1(screen_window, 1);
     screen_noop_3();
     cursor_set_visible(0);
+    // screen_init has just cleared the screen; this second clear is part of
+    // the start-up bytes the clock has always written.
     term_clear();
     if (colors_allow_default() == 0)
         cs->bg = -1;

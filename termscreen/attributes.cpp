@@ -15,7 +15,7 @@ int pair_init(int index, int fg, int bg)
 {
     int16_t i = (int16_t)index;
     if (i <= 0 || i > 255)
-        return 255;
+        return TERM_REJECTED;
     color_pairs[i] = colour_nibble((int16_t)fg) << 8 | colour_nibble((int16_t)bg) << 12;
     return 0;
 }
@@ -29,7 +29,7 @@ int pair_content(int index, short *fg, short *bg)
 {
     uint16_t i = (uint16_t)index;
     if (i > 255)
-        return 255;
+        return TERM_REJECTED;
     *fg = nibble_colour((color_pairs[i] >> 8) & 0xF);
     *bg = nibble_colour((color_pairs[i] >> 12) & 0xF);
     return 0;

@@ -8,6 +8,8 @@
 #include "termscreen.h"
 #include "termscreen_internal.h"
 
+static_assert(KEY_SEQUENCE_FIRST + KEY_SEQUENCE_COUNT - 1 == KEY_F12, "the last sequence is F12");
+
 // What follows ESC "[" in each sequence; the key code is 128 + the index.
 const char *const key_suffixes[KEY_SEQUENCE_COUNT] = {
     "B",  "A",  "D",  "C",  "1~", "3~", "2~", "6~",  "5~",  "4~",  "Z",  "[A",
@@ -61,7 +63,7 @@ int key_read(void)
     term_flush(); // everything drawn is on the screen before any wait
     int b = term_getc();
     if (b == 127)
-        return 8;
+        return KEY_BACKSPACE; // DEL, as most terminals send for Backspace
     if (b != KEY_ESCAPE)
         return b;
 

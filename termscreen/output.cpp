@@ -19,6 +19,8 @@ int term_puts(const char *s)
     return 0;
 }
 
+// Coordinates reach the terminal as 8 bits: 256 goes out as 0. Positions
+// past 254 are not usable, and the clock never needs them.
 void term_put_decimal(int n)
 {
     char digits[4]; // at most "255" and its NUL

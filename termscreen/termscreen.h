@@ -6,7 +6,46 @@
  * sequences at once to the buffered standard output, which reaches the
  * terminal at term_flush (win_refresh, key_read and screen_end flush too).
  * Coordinates are 0-based and reach the terminal as 8-bit values (0..254).
- * Operations return 0 for success and 255 for a rejected argument.
+ * Operations return 0 for success and TERM_REJECTED (255) for a rejected
+ * argument; I/O errors are not reported, but term_gone tells when the
+ * terminal has gone.
+ *
+ * Sequences written (ESC = 0x1B; r, c, t, b are 1-based decimals of the low
+ * 8 bits of row, column, top and bottom; nothing else is ever written):
+ *   CUP      ESC [ r ; c H      cursor_move, term_goto, win_move_to and every
+ *                               win_move_add_*, win_print, win_border
+ *   DECTCEM  ESC [ ? 2 5 h / l  cursor_set_visible (1 shows, 0 hides)
+ *   ED       ESC [ 2 J          term_clear, win_clear, screen_clear, screen_init
+ *   ED       ESC [ J            term_clear_eos
+ *   EL       ESC [ K            term_clear_eol, screen_end
+ *   DCH      ESC [ P            term_delete_char
+ *   DECSTBM  ESC [ t ; b r      screen_scroll, screen_insert_line,
+ *                               screen_delete_line (ESC [ r resets the region)
+ *   NEL      ESC E              screen_scroll, at the region's bottom line
+ *   IL / DL  ESC [ L / ESC [ M  screen_insert_line / screen_delete_line
+ *   IRM      ESC [ 4 h / l      term_put_char: insert mode on / off, on a change
+ *   SGR      ESC [ 0 m          screen_end, win_border (borders in the default
+ *                               rendition)
+ *   SGR      ESC [ 0 {;3f} {;4b} {;7} {;4} {;5} {;1} {;2} m
+ *                               term_set_attr, win_set_attr: foreground f and
+ *                               background b (0..7), reverse, underline,
+ *                               blink, bold, dim, in this order
+ *   SCS      ESC ) 0            screen_init: DEC Special Graphics as G1
+ *   SO / SI  0x0E / 0x0F        term_put_char: G1 for bytes 0x80..0x9F (sent
+ *                               as 0x60..0x7F), G0 for all others, on a change;
+ *                               screen_end ends on SI
+ *
+ * Sequences decoded by key_read after ESC [ (the rest may take up to 40 ms to
+ * arrive); the code is KEY_SEQUENCE_FIRST + the index in key_suffixes:
+ *   B  KEY_DOWN     A  KEY_UP        D  KEY_LEFT      C  KEY_RIGHT
+ *   1~ KEY_HOME     3~ KEY_DELETE    2~ KEY_INSERT    6~ KEY_PAGE_DOWN
+ *   5~ KEY_PAGE_UP  4~ KEY_END       Z  KEY_BACK_TAB
+ *   [A KEY_F1  [B KEY_F2  [C KEY_F3  [D KEY_F4  [E KEY_F5   (Linux console)
+ *   17~ KEY_F6  18~ KEY_F7  19~ KEY_F8  20~ KEY_F9  21~ KEY_F10
+ *   23~ KEY_F11  24~ KEY_F12
+ * Other keys: each byte as it comes (0..254); DEL (127) as KEY_BACKSPACE (8);
+ * ESC ESC, a lone ESC and an unknown sequence as KEY_ESCAPE (27); ESC x as x;
+ * KEY_NONE (255) when no byte is waiting (or a byte 0xFF came).
  */
 #ifndef TERMSCREEN_H
 #define TERMSCREEN_H
@@ -47,16 +86,39 @@ enum {
  * 7 white, -1 the terminal's default. */
 #define COLOR_PAIR_COUNT 256
 
+/* The result of an operation that rejects its argument. */
+#define TERM_REJECTED 255
+
 /* Key codes from key_read: bytes as read, DEL as 8, escape sequences as
  * 128 + their index in key_suffixes, KEY_NONE when no byte was there. */
 enum {
+    KEY_BACKSPACE = 8,
+    KEY_ESCAPE = 27,
+    KEY_SEQUENCE_FIRST = 128,
     KEY_DOWN = 128,
     KEY_UP = 129,
     KEY_LEFT = 130,
     KEY_RIGHT = 131,
-    KEY_SEQUENCE_FIRST = 128,
+    KEY_HOME = 132,
+    KEY_DELETE = 133,
+    KEY_INSERT = 134,
+    KEY_PAGE_DOWN = 135,
+    KEY_PAGE_UP = 136,
+    KEY_END = 137,
+    KEY_BACK_TAB = 138,
+    KEY_F1 = 139,
+    KEY_F2 = 140,
+    KEY_F3 = 141,
+    KEY_F4 = 142,
+    KEY_F5 = 143,
+    KEY_F6 = 144,
+    KEY_F7 = 145,
+    KEY_F8 = 146,
+    KEY_F9 = 147,
+    KEY_F10 = 148,
+    KEY_F11 = 149,
+    KEY_F12 = 150,
     KEY_SEQUENCE_COUNT = 23,
-    KEY_ESCAPE = 27,
     KEY_NONE = 255
 };
 

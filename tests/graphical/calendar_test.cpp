@@ -4,7 +4,7 @@
 
 #include "calendar.h"
 #include "draw.h"
-#include "screen_env.h"
+#include "screen.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ protected:
         ensure_screen();
         SDL_FillRect(screen, nullptr, background());
     }
-    void TearDown() override { fail_mktime = false; }
+    void TearDown() override { unsetenv("SHIM_MKTIME"); }
 };
 
 } // namespace
@@ -147,9 +147,9 @@ TEST(CalendarWeekday, OwnArithmeticAgreesWithThePlatform)
         for (int month = 0; month < 12; month++) {
             long long shown_platform, shown_own;
             int platform = first_weekday(year, month, &shown_platform);
-            fail_mktime = true;
+            setenv("SHIM_MKTIME", "fail", 1);
             int own = first_weekday(year, month, &shown_own);
-            fail_mktime = false;
+            unsetenv("SHIM_MKTIME");
             ASSERT_EQ(platform, own) << year + 1900 << "-" << month + 1;
             ASSERT_EQ(shown_platform, shown_own);
             ASSERT_EQ(shown_own, year + 1900LL);
@@ -159,7 +159,7 @@ TEST(CalendarWeekday, OwnArithmeticAgreesWithThePlatform)
 
 TEST_F(Calendar, UnrepresentableYearStillShowsAMonth)
 {
-    fail_mktime = true; // as on a platform whose time_t ends in 2038
+    setenv("SHIM_MKTIME", "fail", 1); // as on a platform whose time_t ends in 2038
     long long shown;
     EXPECT_EQ(first_weekday(200, 0, &shown), 5); // 1 January 2100 is a Friday
     EXPECT_EQ(shown, 2100);

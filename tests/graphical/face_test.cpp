@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "face.h"
-#include "screen_env.h"
+#include "screen.h"
 
 namespace {
 

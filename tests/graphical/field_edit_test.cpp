@@ -2,7 +2,10 @@
 
 #include "civil_time.h"
 
+#include <string.h>
 #include <time.h>
+
+#include <vector>
 
 #include "field_edit.h"
 
@@ -15,43 +18,54 @@ struct tm date(int year, int month, int day, int hour = 12, int minute = 30, int
     return t;
 }
 
-void expect_date(const struct tm &t, int year, int month, int day)
-{
-    EXPECT_EQ(t.tm_year + 1900, year);
-    EXPECT_EQ(t.tm_mon + 1, month);
-    EXPECT_EQ(t.tm_mday, day);
-    EXPECT_EQ(t.tm_isdst, 1);
-}
+// One step of one field, and the record it should leave.
+struct Step {
+    const char *why;
+    struct tm from;
+    EditField field;
+    int dir; // +1 field_increment, -1 field_decrement
+    struct tm to;
+};
 
-struct tm up(struct tm t, EditField f)
+void expect_steps(const std::vector<Step> &steps)
 {
-    field_increment(&t, f);
-    return t;
-}
-
-struct tm down(struct tm t, EditField f)
-{
-    field_decrement(&t, f);
-    return t;
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.why);
+        struct tm t = s.from;
+        if (s.dir > 0)
+            field_increment(&t, s.field);
+        else
+            field_decrement(&t, s.field);
+        EXPECT_EQ(t.tm_year + 1900, s.to.tm_year + 1900);
+        EXPECT_EQ(t.tm_mon + 1, s.to.tm_mon + 1);
+        EXPECT_EQ(t.tm_mday, s.to.tm_mday);
+        EXPECT_EQ(t.tm_hour, s.to.tm_hour);
+        EXPECT_EQ(t.tm_min, s.to.tm_min);
+        EXPECT_EQ(t.tm_sec, s.to.tm_sec);
+        EXPECT_EQ(t.tm_isdst, 1) << "the flag localtime gave stays";
+    }
 }
 
 } // namespace
 
 TEST(FieldEdit, YearRangeIsAsymmetric)
 {
-    expect_date(up(date(2400, 6, 1), 0), 2009, 6, 1);
-    expect_date(down(date(2009, 6, 1), 0), 2009, 6, 1);
-    expect_date(down(date(2400, 6, 1), 0), 2399, 6, 1);
-    expect_date(up(date(2011, 6, 1), 0), 2012, 6, 1);
-    // A year before 2009 from the system clock steps up one by one, down at once to 2009.
-    expect_date(up(date(1999, 6, 1), 0), 2000, 6, 1);
-    expect_date(down(date(1999, 6, 1), 0), 2009, 6, 1);
+    expect_steps({
+        {"2400 up wraps to 2009", date(2400, 6, 1), 0, +1, date(2009, 6, 1)},
+        {"2009 down stays", date(2009, 6, 1), 0, -1, date(2009, 6, 1)},
+        {"2400 down", date(2400, 6, 1), 0, -1, date(2399, 6, 1)},
+        {"2011 up", date(2011, 6, 1), 0, +1, date(2012, 6, 1)},
+        {"before 2009 up: one year", date(1999, 6, 1), 0, +1, date(2000, 6, 1)},
+        {"before 2009 down: 2009 at once", date(1999, 6, 1), 0, -1, date(2009, 6, 1)},
+    });
 }
 
 TEST(FieldEdit, YearStepLeavesTheDayForMktime)
 {
-    struct tm t = up(date(2012, 2, 29, 10, 0, 0), 0);
-    expect_date(t, 2013, 2, 29);
+    struct tm t = date(2012, 2, 29, 10, 0, 0);
+    field_increment(&t, 0);
+    EXPECT_EQ(t.tm_mon + 1, 2);
+    EXPECT_EQ(t.tm_mday, 29) << "29 February 2013 in the record";
     t.tm_isdst = -1;
     setenv("TZ", "UTC", 1);
     tzset();
@@ -64,48 +78,51 @@ TEST(FieldEdit, YearStepLeavesTheDayForMktime)
 
 TEST(FieldEdit, MonthStepsClampTheDay)
 {
-    expect_date(up(date(2011, 1, 31), 1), 2011, 2, 28);
-    expect_date(up(date(2012, 1, 31), 1), 2012, 2, 29);
-    expect_date(down(date(2011, 3, 31), 1), 2011, 2, 28);
-    expect_date(down(date(2012, 3, 31), 1), 2012, 2, 29);
-    expect_date(up(date(2011, 5, 31), 1), 2011, 6, 30);
-    expect_date(up(date(2011, 12, 15), 1), 2011, 1, 15);
-    expect_date(down(date(2011, 1, 15), 1), 2011, 12, 15);
+    expect_steps({
+        {"31 January up", date(2011, 1, 31), 1, +1, date(2011, 2, 28)},
+        {"31 January up, leap year", date(2012, 1, 31), 1, +1, date(2012, 2, 29)},
+        {"31 March down", date(2011, 3, 31), 1, -1, date(2011, 2, 28)},
+        {"31 March down, leap year", date(2012, 3, 31), 1, -1, date(2012, 2, 29)},
+        {"31 May up", date(2011, 5, 31), 1, +1, date(2011, 6, 30)},
+        {"December up: January, same year", date(2011, 12, 15), 1, +1, date(2011, 1, 15)},
+        {"January down: December, same year", date(2011, 1, 15), 1, -1, date(2011, 12, 15)},
+    });
 }
 
 TEST(FieldEdit, DayWrapsWithinTheMonth)
 {
-    expect_date(up(date(2011, 4, 30), 2), 2011, 4, 1);
-    expect_date(up(date(2012, 2, 29), 2), 2012, 2, 1);
-    expect_date(up(date(2012, 2, 28), 2), 2012, 2, 29);
-    expect_date(down(date(2012, 2, 1), 2), 2012, 2, 29);
-    expect_date(down(date(2011, 2, 1), 2), 2011, 2, 28);
-    expect_date(down(date(2011, 12, 1), 2), 2011, 12, 31);
+    expect_steps({
+        {"30 April up", date(2011, 4, 30), 2, +1, date(2011, 4, 1)},
+        {"29 February 2012 up", date(2012, 2, 29), 2, +1, date(2012, 2, 1)},
+        {"28 February 2012 up", date(2012, 2, 28), 2, +1, date(2012, 2, 29)},
+        {"1 February 2012 down", date(2012, 2, 1), 2, -1, date(2012, 2, 29)},
+        {"1 February 2011 down", date(2011, 2, 1), 2, -1, date(2011, 2, 28)},
+        {"1 December down", date(2011, 12, 1), 2, -1, date(2011, 12, 31)},
+    });
 }
 
 TEST(FieldEdit, TimeFieldsWrapWithoutCarrying)
 {
-    struct tm t = up(date(2011, 3, 9, 23, 59, 59), 3);
-    EXPECT_EQ(t.tm_hour, 0);
-    expect_date(t, 2011, 3, 9);
-    EXPECT_EQ(down(date(2011, 3, 9, 0, 0, 0), 3).tm_hour, 23);
-
-    t = down(date(2011, 3, 9, 7, 0, 0), 4);
-    EXPECT_EQ(t.tm_min, 59);
-    EXPECT_EQ(t.tm_hour, 7);
-    EXPECT_EQ(up(date(2011, 3, 9, 7, 59, 0), 4).tm_min, 0);
-
-    t = up(date(2011, 3, 9, 7, 5, 59), 5);
-    EXPECT_EQ(t.tm_sec, 0);
-    EXPECT_EQ(t.tm_min, 5);
-    EXPECT_EQ(down(date(2011, 3, 9, 7, 5, 0), 5).tm_sec, 59);
+    expect_steps({
+        {"hour 23 up: 0, same day", date(2011, 3, 9, 23, 59, 59), 3, +1,
+         date(2011, 3, 9, 0, 59, 59)},
+        {"hour 0 down", date(2011, 3, 9, 0, 0, 0), 3, -1, date(2011, 3, 9, 23, 0, 0)},
+        {"minute 0 down: 59, same hour", date(2011, 3, 9, 7, 0, 0), 4, -1,
+         date(2011, 3, 9, 7, 59, 0)},
+        {"minute 59 up", date(2011, 3, 9, 7, 59, 0), 4, +1, date(2011, 3, 9, 7, 0, 0)},
+        {"second 59 up: 0, same minute", date(2011, 3, 9, 7, 5, 59), 5, +1,
+         date(2011, 3, 9, 7, 5, 0)},
+        {"second 0 down", date(2011, 3, 9, 7, 5, 0), 5, -1, date(2011, 3, 9, 7, 5, 59)},
+    });
 }
 
 TEST(FieldEdit, FieldsAboveFiveChangeNothing)
 {
     struct tm before = date(2011, 3, 9, 7, 5, 3);
     for (EditField f : {6u, 7u, 1000u}) {
-        struct tm a = up(before, f), b = down(before, f);
+        struct tm a = before, b = before;
+        field_increment(&a, f);
+        field_decrement(&b, f);
         EXPECT_EQ(memcmp(&a, &before, sizeof before), 0);
         EXPECT_EQ(memcmp(&b, &before, sizeof before), 0);
     }

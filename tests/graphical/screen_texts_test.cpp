@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "draw.h"
-#include "screen_env.h"
+#include "screen.h"
 #include "screen_texts.h"
 
 namespace {

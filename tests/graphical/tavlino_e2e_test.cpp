@@ -52,23 +52,27 @@ TEST(TavlinoStart, NoVideoDriverFailsToInit)
     EXPECT_EQ(r.err, "");
 }
 
-TEST(TavlinoStart, LargeFontFailure)
+// A font that cannot be opened: the message, no frame, and an orderly end
+// that still closes the large font when only the small one failed.
+TEST(TavlinoStart, FontFailures)
 {
-    TavlinoRun run = run_tavlino("t=0", START, "UTC", {"SHIM_FAIL_FONT=15"});
-    EXPECT_EQ(run.result.out, "can't load Font file!!\n");
-    EXPECT_EQ(run.result.status, 1);
-    EXPECT_TRUE(run.frames.empty());
-    EXPECT_EQ(run.log, "SDL_ShowCursor 0\nTTF_OpenFont 15 failed\nTTF_Quit\nSDL_Quit\n");
-}
-
-TEST(TavlinoStart, SmallFontFailureStillClosesTheLargeFont)
-{
-    TavlinoRun run = run_tavlino("t=0", START, "UTC", {"SHIM_FAIL_FONT=10"});
-    EXPECT_EQ(run.result.out, "can't load Font file!!\n");
-    EXPECT_EQ(run.result.status, 1);
-    EXPECT_TRUE(run.frames.empty());
-    EXPECT_EQ(run.log, "SDL_ShowCursor 0\nTTF_OpenFont 15 ok\nTTF_OpenFont 10 failed\n"
-                       "TTF_CloseFont 15\nTTF_Quit\nSDL_Quit\n");
+    struct Case {
+        const char *fail;
+        std::string log;
+    };
+    const Case cases[] = {
+        {"SHIM_FAIL_FONT=15", "SDL_ShowCursor 0\nTTF_OpenFont 15 failed\nTTF_Quit\nSDL_Quit\n"},
+        {"SHIM_FAIL_FONT=10", "SDL_ShowCursor 0\nTTF_OpenFont 15 ok\nTTF_OpenFont 10 failed\n"
+                              "TTF_CloseFont 15\nTTF_Quit\nSDL_Quit\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.fail);
+        TavlinoRun run = run_tavlino("t=0", START, "UTC", {c.fail});
+        EXPECT_EQ(run.result.out, "can't load Font file!!\n");
+        EXPECT_EQ(run.result.status, 1);
+        EXPECT_TRUE(run.frames.empty());
+        EXPECT_EQ(run.log, c.log);
+    }
 }
 
 TEST(TavlinoStart, EscapeQuitsWithTheFullShutdown)

@@ -2,22 +2,36 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
+std::string read_stream(FILE *f)
+{
+    std::string out;
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
+    return out;
+}
+
+// Everything in a stream just opened (none: ""), which is then closed.
+static std::string drain(FILE *f, int (*close_stream)(FILE *))
+{
+    if (f == nullptr)
+        return "";
+    std::string out = read_stream(f);
+    close_stream(f);
+    return out;
+}
 
 std::string read_file(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return drain(fopen(path.c_str(), "rb"), fclose);
 }
 
 std::string make_temp_dir()
@@ -25,6 +39,13 @@ std::string make_temp_dir()
     char pattern[] = "/tmp/clocktest-XXXXXX";
     const char *dir = mkdtemp(pattern);
     return dir ? dir : "/tmp";
+}
+
+void remove_temp_dir(const std::string &dir, const std::vector<std::string> &files)
+{
+    for (const std::string &f : files)
+        unlink((dir + "/" + f).c_str());
+    rmdir(dir.c_str());
 }
 
 std::string build_dir()
@@ -44,9 +65,26 @@ long long monotonic_ms()
     return (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
 }
 
+bool wait_until(const std::function<bool()> &done, int timeout_ms, int step_ms)
+{
+    for (long long end = monotonic_ms() + timeout_ms;; usleep(step_ms * 1000)) {
+        if (done())
+            return true;
+        if (monotonic_ms() > end)
+            return false;
+    }
+}
+
+void detach_child()
+{
+    setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+}
+
 static void exec_child(const std::vector<std::string> &argv, const std::vector<std::string> &env,
                        const std::string &out_path, const std::string &err_path)
 {
+    detach_child();
     int in = open("/dev/null", O_RDONLY);
     int out = open(out_path.empty() ? "/dev/null" : out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     int err = open(err_path.empty() ? "/dev/null" : err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -78,36 +116,41 @@ int spawn_program(const std::vector<std::string> &argv, const std::vector<std::s
     return pid;
 }
 
-int wait_program(int pid, int timeout_ms)
+int wait_program(int pid, int timeout_ms, const std::function<void()> &meanwhile)
 {
-    long long deadline = monotonic_ms() + timeout_ms;
     int status = 0;
-    while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (monotonic_ms() > deadline)
-            return -1;
-        usleep(2000);
-    }
+    bool ended = wait_until(
+        [&] {
+            if (waitpid(pid, &status, WNOHANG) == pid)
+                return true;
+            if (meanwhile)
+                meanwhile();
+            return false;
+        },
+        timeout_ms, meanwhile ? 0 : 2);
+    if (!ended)
+        return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 void kill_program(int pid)
 {
+    if (pid <= 0)
+        return;
+    kill(-pid, SIGKILL); // the group the child leads, and whatever it started
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
 }
 
+ChildGuard::~ChildGuard()
+{
+    if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0)
+        kill_program(pid);
+}
+
 std::string shell_output(const std::string &command)
 {
-    std::string out;
-    FILE *p = popen(command.c_str(), "r");
-    if (p == nullptr)
-        return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    pclose(p);
-    return out;
+    return drain(popen(command.c_str(), "r"), pclose);
 }
 
 RunResult run_program(const std::vector<std::string> &argv,
@@ -115,29 +158,17 @@ RunResult run_program(const std::vector<std::string> &argv,
 {
     RunResult r;
     std::string dir = make_temp_dir();
-    std::string out_path = dir + "/stdout", err_path = dir + "/stderr";
-    pid_t pid = fork();
-    if (pid == 0)
-        exec_child(argv, env, out_path, err_path);
-    long long deadline = monotonic_ms() + timeout_ms;
-    int status = 0;
-    for (;;) {
-        pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid)
-            break;
-        if (monotonic_ms() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            r.timed_out = true;
-            break;
-        }
-        usleep(2000);
+    int pid = spawn_program(argv, env, dir + "/stdout", dir + "/stderr");
+    r.status = wait_program(pid, timeout_ms);
+    if (r.status < 0) {
+        r.timed_out = true;
+        kill(-pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = read_file(out_path);
-    r.err = read_file(err_path);
-    unlink(out_path.c_str());
-    unlink(err_path.c_str());
-    rmdir(dir.c_str());
+    r.out = read_file(dir + "/stdout");
+    r.err = read_file(dir + "/stderr");
+    remove_temp_dir(dir, {"stdout", "stderr"});
     return r;
 }

@@ -4,8 +4,8 @@
 #include <stdio.h>
 #include <unistd.h>
 
-#include "clock_test_env.h"
-#include "terminal_io.h"
+#include "clock_record.h"
+#include "terminal.h"
 
 namespace {
 

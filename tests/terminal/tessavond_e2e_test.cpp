@@ -158,6 +158,25 @@ TEST(TessavondBytes, StartAndOneIterationWithDefaults)
     EXPECT_EQ(run.wait(3000), 0);
 }
 
+// The defaults, seen on the real start: colour 2, the date as %F, no seconds,
+// border or centring (the exact bytes above), and a redraw every 40 ms.
+TEST(TessavondBytes, DefaultDelayPacesTwentyFiveRedrawsASecond)
+{
+    ClockRun run(24, 80, {});
+    pump_until(run, 1);
+    run.pump(200);
+    size_t from = run.output.size();
+    run.pump(1000);
+    int redraws = 0;
+    for (size_t at = run.output.find(" 2024-03-05 ", from); at != std::string::npos;
+         at = run.output.find(" 2024-03-05 ", at + 1))
+        redraws++;
+    EXPECT_GE(redraws, 12) << "40 ms a redraw, and the drawing's own time";
+    EXPECT_LE(redraws, 26);
+    run.type("q");
+    EXPECT_EQ(run.wait(3000), 0);
+}
+
 TEST(TessavondBytes, StartAndOneIterationWithSecondsBorderAndCentring)
 {
     ClockRun run(24, 80, {"-s", "-b", "-c"});

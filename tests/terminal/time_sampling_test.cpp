@@ -4,7 +4,7 @@
 
 #include <time.h>
 
-#include "clock_test_env.h"
+#include "clock_record.h"
 
 namespace {
 

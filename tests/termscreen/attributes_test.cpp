@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "terminal_io.h"
+#include "terminal.h"
 #include "termscreen.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "process.h"
-#include "terminal_io.h"
+#include "terminal.h"
 #include "termscreen.h"
 
 namespace {
@@ -48,29 +48,53 @@ protected:
 
 } // namespace
 
+// Every sequence the decoder knows, as a terminal sends it, and its key.
+const struct {
+    const char *typed;
+    int key;
+} KNOWN_SEQUENCES[] = {
+    {"\033[B", KEY_DOWN},       {"\033[A", KEY_UP},          {"\033[D", KEY_LEFT},
+    {"\033[C", KEY_RIGHT},      {"\033[1~", KEY_HOME},       {"\033[3~", KEY_DELETE},
+    {"\033[2~", KEY_INSERT},    {"\033[6~", KEY_PAGE_DOWN},  {"\033[5~", KEY_PAGE_UP},
+    {"\033[4~", KEY_END},       {"\033[Z", KEY_BACK_TAB},    {"\033[[A", KEY_F1},
+    {"\033[[B", KEY_F2},        {"\033[[C", KEY_F3},         {"\033[[D", KEY_F4},
+    {"\033[[E", KEY_F5},        {"\033[17~", KEY_F6},        {"\033[18~", KEY_F7},
+    {"\033[19~", KEY_F8},       {"\033[20~", KEY_F9},        {"\033[21~", KEY_F10},
+    {"\033[23~", KEY_F11},      {"\033[24~", KEY_F12},
+};
+
 TEST_F(Keys, SequencesInTheTable)
 {
-    EXPECT_EQ(keys("\033[A"), std::vector<int>{129});
-    EXPECT_EQ(keys("\033[B\033[D\033[C"), (std::vector<int>{128, 130, 131}));
-    EXPECT_EQ(keys("\033[[C"), std::vector<int>{141});
-    EXPECT_EQ(keys("\033[24~"), std::vector<int>{150});
-    EXPECT_EQ(keys("\033[1~\033[Z\033[[E\033[17~"), (std::vector<int>{132, 138, 143, 144}));
+    std::string all;
+    std::vector<int> codes;
+    for (const auto &k : KNOWN_SEQUENCES) {
+        SCOPED_TRACE(k.typed + 1);
+        EXPECT_EQ(keys(k.typed), std::vector<int>{k.key});
+        all += k.typed;
+        codes.push_back(k.key);
+    }
+    EXPECT_EQ(keys(all), codes) << "all in one read";
+    // The names are the numbers callers have always seen.
+    EXPECT_EQ(KEY_DOWN, 128);
+    EXPECT_EQ(KEY_RIGHT, 131);
+    EXPECT_EQ(KEY_F12, 150);
+    EXPECT_EQ(KEY_NONE, 255);
 }
 
 TEST_F(Keys, UnknownAndCutSequences)
 {
-    EXPECT_EQ(keys("\033[15~"), std::vector<int>{27});
-    EXPECT_EQ(keys("\033[1;5A"), (std::vector<int>{27, 65}));
-    EXPECT_EQ(keys("\033[xyz"), std::vector<int>{27});
-    EXPECT_EQ(keys("\033\033"), std::vector<int>{27});
-    EXPECT_EQ(keys("\033q"), std::vector<int>{113});
+    EXPECT_EQ(keys("\033[15~"), std::vector<int>{KEY_ESCAPE});
+    EXPECT_EQ(keys("\033[1;5A"), (std::vector<int>{KEY_ESCAPE, 'A'}));
+    EXPECT_EQ(keys("\033[xyz"), std::vector<int>{KEY_ESCAPE});
+    EXPECT_EQ(keys("\033\033"), std::vector<int>{KEY_ESCAPE});
+    EXPECT_EQ(keys("\033q"), std::vector<int>{'q'});
     EXPECT_EQ(keys("\033OP"), (std::vector<int>{'O', 'P'}));
 }
 
 TEST_F(Keys, BackspaceAndOrdinaryBytes)
 {
-    EXPECT_EQ(keys("\x7f\x08"), (std::vector<int>{8, 8}));
-    EXPECT_EQ(keys("a\r\x03\x80"), (std::vector<int>{'a', 13, 3, 128}));
+    EXPECT_EQ(keys("\x7f\x08"), (std::vector<int>{KEY_BACKSPACE, KEY_BACKSPACE}));
+    EXPECT_EQ(keys("a\r\x03\x80"), (std::vector<int>{'a', '\r', 0x03, 0x80})) << "bytes as they come";
 }
 
 TEST_F(Keys, SplitSequenceStillDecodes)
@@ -84,7 +108,7 @@ TEST_F(Keys, SplitSequenceStillDecodes)
     });
     int key = key_read();
     later.join();
-    EXPECT_EQ(key, 128);
+    EXPECT_EQ(key, KEY_DOWN);
 }
 
 TEST_F(Keys, LoneEscapeComesBackWithinTheBound)
@@ -92,12 +116,12 @@ TEST_F(Keys, LoneEscapeComesBackWithinTheBound)
     pty.type("\033");
     usleep(10000);
     long long start = monotonic_ms();
-    EXPECT_EQ(key_read(), 27);
+    EXPECT_EQ(key_read(), KEY_ESCAPE);
     long long waited = monotonic_ms() - start;
     EXPECT_LT(waited, 500);
     pty.type("\033[");
     usleep(10000);
-    EXPECT_EQ(key_read(), 27); // input ends inside a sequence
+    EXPECT_EQ(key_read(), KEY_ESCAPE); // input ends inside a sequence
     EXPECT_EQ(keys("x"), std::vector<int>{'x'});
 }
 

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "terminal_io.h"
+#include "terminal.h"
 #include "termscreen.h"
 
 namespace {
@@ -17,22 +17,23 @@ std::string cup(int row1, int col1)
 
 } // namespace
 
-// Runs first in this program, before any test has changed the library's state.
+// The values at load time, in a fresh copy of this program (other tests,
+// run in any order, change them).
 TEST(LoadTime, LibraryStartsWithItsDocumentedValues)
 {
-    EXPECT_EQ(cursor_row, 0);
-    EXPECT_EQ(cursor_col, 0);
-    EXPECT_EQ(scroll_top, 0);
-    EXPECT_EQ(scroll_bottom, 23);
-    EXPECT_EQ(charset_state, 255);
-    EXPECT_EQ(insert_state, 0);
-    EXPECT_EQ(color_pairs[0], 0x800u);
-    for (int i = 1; i < 256; i++)
-        ASSERT_EQ(color_pairs[i], 0u);
-    EXPECT_EQ(screen_rows, 24);
-    EXPECT_EQ(screen_cols, 80);
-    EXPECT_EQ(screen_window, nullptr);
-    EXPECT_EQ(nodelay_state, 0);
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // re-executes the program
+    EXPECT_EXIT(
+        {
+            bool ok = cursor_row == 0 && cursor_col == 0 && scroll_top == 0 &&
+                      scroll_bottom == 23 && charset_state == 255 && insert_state == 0 &&
+                      color_pairs[0] == 0x800u && screen_rows == 24 && screen_cols == 80 &&
+                      screen_window == nullptr && nodelay_state == 0;
+            for (int i = 1; i < 256; i++)
+                ok = ok && color_pairs[i] == 0u;
+            fprintf(stderr, ok ? "load-time values\n" : "changed\n");
+            exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "load-time values");
 }
 
 TEST(CursorMotion, OneBasedEightBitPositions)

@@ -6,7 +6,7 @@
 
 #include <thread>
 
-#include "terminal_io.h"
+#include "terminal.h"
 #include "termscreen.h"
 
 TEST(TerminalMode, InitChangesExactlyTheListedFields)

@@ -2,7 +2,7 @@
 
 #include <limits.h>
 
-#include "terminal_io.h"
+#include "terminal.h"
 #include "termscreen.h"
 
 namespace {

@@ -1,4 +1,6 @@
-#include "terminal_io.h"
+#include "terminal.h"
+
+#include "process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -20,12 +22,8 @@ std::string capture_output(const std::function<void()> &f)
     fflush(stdout);
     dup2(saved, 1);
     close(saved);
-    std::string out;
     rewind(tmp);
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, tmp)) > 0)
-        out.append(buf, n);
+    std::string out = read_stream(tmp);
     fclose(tmp);
     return out;
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "terminal_io.h"
+#include "terminal.h"
 
 struct ClockRun {
     Pty pty;

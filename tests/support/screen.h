@@ -26,7 +26,7 @@ inline void clear_screen(Uint16 value)
             ((Uint16 *)((Uint8 *)screen->pixels + y * screen->pitch))[x] = value;
 }
 
-// The link seams below let a test make SDL_ttf or mktime fail on demand.
+// The link seams below let a test make SDL_ttf fail on demand (mktime fails
+// while $SHIM_MKTIME is "fail": see shims/mktime_seam.cpp).
 extern bool fail_text_size;
 extern bool fail_text_render;
-extern bool fail_mktime;

@@ -16,6 +16,7 @@ struct Image {
     Image crop(int x, int y, int cw, int ch) const;
 };
 
+Image parse_ppm(const std::string &data);
 Image read_ppm(const std::string &path);
 Image read_xwd(const std::string &path);
 bool write_ppm(const Image &img, const std::string &path);

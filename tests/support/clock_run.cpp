@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -24,7 +25,8 @@ ClockRun::ClockRun(int rows, int cols, const std::vector<std::string> &args,
     argv.insert(argv.end(), args.begin(), args.end());
     pid = fork();
     if (pid == 0) {
-        setsid();
+        setsid(); // a session and process group of its own
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (!(flags & NOT_CONTROLLING))
             ioctl(pty.slave, TIOCSCTTY, 0);
         if (flags & IGNORE_HANGUP)
@@ -48,12 +50,9 @@ ClockRun::ClockRun(int rows, int cols, const std::vector<std::string> &args,
 
 ClockRun::~ClockRun()
 {
-    if (pid > 0 && alive()) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    unlink((dir + "/stderr").c_str());
-    rmdir(dir.c_str());
+    if (pid > 0 && alive())
+        kill_program(pid);
+    remove_temp_dir(dir, {"stderr"});
 }
 
 std::string ClockRun::pump(int ms)
@@ -98,16 +97,12 @@ void ClockRun::hang_up()
 
 int ClockRun::wait(int timeout_ms)
 {
-    long long end = monotonic_ms() + timeout_ms;
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (monotonic_ms() > end)
-            return -1;
-        pump(10);
+    int status = wait_program(pid, timeout_ms, [this] { pump(10); });
+    if (status >= 0) {
+        pump(20);
+        pid = -1;
     }
-    pump(20);
-    pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return status;
 }
 
 bool ClockRun::alive()
@@ -214,30 +209,29 @@ ScreenModel::Box ScreenModel::cells_with_bg(int colour) const
     return box;
 }
 
+// A cell as plain text: lit cells as blocks, line drawing as box characters.
+static std::string cell_text(char t, int bg, bool line_drawing)
+{
+    static const struct {
+        char dec;
+        const char *box;
+    } boxes[] = {{'q', "\u2500"}, {'x', "\u2502"}, {'l', "\u250c"},
+                 {'k', "\u2510"}, {'m', "\u2514"}, {'j', "\u2518"}};
+    if (bg >= 0 && t == ' ')
+        return "\u2588";
+    for (const auto &b : boxes)
+        if (line_drawing && t == b.dec)
+            return b.box;
+    return std::string(1, t);
+}
+
 std::string ScreenModel::render() const
 {
     std::string out;
     for (int r = 0; r < rows; r++) {
         std::string line;
-        for (int c = 0; c < cols; c++) {
-            char t = text[r][c];
-            if (bg[r][c] >= 0 && t == ' ')
-                line += "\u2588";
-            else if (line_drawing[r][c] && t == 'q')
-                line += "\u2500";
-            else if (line_drawing[r][c] && t == 'x')
-                line += "\u2502";
-            else if (line_drawing[r][c] && t == 'l')
-                line += "\u250c";
-            else if (line_drawing[r][c] && t == 'k')
-                line += "\u2510";
-            else if (line_drawing[r][c] && t == 'm')
-                line += "\u2514";
-            else if (line_drawing[r][c] && t == 'j')
-                line += "\u2518";
-            else
-                line += t;
-        }
+        for (int c = 0; c < cols; c++)
+            line += cell_text(text[r][c], bg[r][c], line_drawing[r][c]);
         while (!line.empty() && line.back() == ' ')
             line.pop_back();
         out += line + "\n";

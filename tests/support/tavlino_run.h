@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "civil_time.h"
-#include "image.h"
+#include "frames.h"
 #include "process.h"
 
 struct TavlinoRun {

@@ -83,10 +83,6 @@ int forward_openat(const char *name, int dir, const char *path, int flags, mode_
     return fn(dir, path, flags, mode);
 }
 
-mode_t mode_arg(int flags, va_list args)
-{
-    return (flags & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(args, int) : 0;
-}
 
 } // namespace
 
@@ -94,15 +90,6 @@ extern "C" {
 
 // Tests look this up to be sure the shim stands in front of the real clocks.
 int clock_shim_active = 1;
-
-time_t mktime(struct tm *tm)
-{
-    if (mode_is("SHIM_MKTIME", "fail"))
-        return (time_t)-1;
-    using MktimeFn = time_t (*)(struct tm *);
-    static MktimeFn real_mktime = reinterpret_cast<MktimeFn>(dlsym(RTLD_NEXT, "mktime"));
-    return real_mktime(tm);
-}
 
 int clock_settime(clockid_t id, const struct timespec *ts)
 {
@@ -165,39 +152,34 @@ int clock_gettime(clockid_t id, struct timespec *ts)
     return real_clock_gettime(id, ts);
 }
 
+// The mode argument follows the flags only when a file may be created.
+#define MODE_ARG(flags)                                                          \
+    va_list args;                                                                \
+    va_start(args, flags);                                                       \
+    mode_t mode = ((flags) & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(args, int) : 0; \
+    va_end(args)
+
 int open(const char *path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    mode_t mode = mode_arg(flags, args);
-    va_end(args);
+    MODE_ARG(flags);
     return is_rtc(path) ? open_rtc(flags) : forward_open("open", path, flags, mode);
 }
 
 int open64(const char *path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    mode_t mode = mode_arg(flags, args);
-    va_end(args);
+    MODE_ARG(flags);
     return is_rtc(path) ? open_rtc(flags) : forward_open("open64", path, flags, mode);
 }
 
 int openat(int dir, const char *path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    mode_t mode = mode_arg(flags, args);
-    va_end(args);
+    MODE_ARG(flags);
     return is_rtc(path) ? open_rtc(flags) : forward_openat("openat", dir, path, flags, mode);
 }
 
 int openat64(int dir, const char *path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    mode_t mode = mode_arg(flags, args);
-    va_end(args);
+    MODE_ARG(flags);
     return is_rtc(path) ? open_rtc(flags) : forward_openat("openat64", dir, path, flags, mode);
 }
 

@@ -1,6 +1,9 @@
-#include "image.h"
+#include "frames.h"
 
+#include <ctype.h>
 #include <stdio.h>
+
+#include "process.h"
 
 uint16_t Image::at(int x, int y) const
 {
@@ -21,42 +24,43 @@ Image Image::crop(int x, int y, int cw, int ch) const
     return out;
 }
 
-static int read_number(FILE *f)
+// The next decimal of a PPM header, after blanks and comments.
+static int read_number(const std::string &data, size_t *pos)
 {
-    int c = fgetc(f);
-    while (c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '#') {
-        if (c == '#')
-            while (c != '\n' && c != EOF)
-                c = fgetc(f);
-        c = fgetc(f);
+    while (*pos < data.size() && (isspace((unsigned char)data[*pos]) || data[*pos] == '#')) {
+        if (data[*pos] == '#')
+            *pos = data.find('\n', *pos);
+        if (*pos == std::string::npos)
+            return 0;
+        ++*pos;
     }
     int n = 0;
-    while (c >= '0' && c <= '9') {
-        n = n * 10 + (c - '0');
-        c = fgetc(f);
-    }
+    while (*pos < data.size() && isdigit((unsigned char)data[*pos]))
+        n = n * 10 + (data[(*pos)++] - '0');
     return n;
+}
+
+// A binary PPM (P6, 8 bits a channel), as the SDL shim and pngtopnm write it.
+Image parse_ppm(const std::string &data)
+{
+    Image img;
+    if (data.compare(0, 2, "P6") != 0)
+        return img;
+    size_t pos = 2;
+    int w = read_number(data, &pos), h = read_number(data, &pos), max = read_number(data, &pos);
+    pos++; // the one blank after the header
+    size_t size = (size_t)w * h * 3;
+    if (w <= 0 || h <= 0 || max != 255 || data.size() < pos + size)
+        return img;
+    img.rgb.assign(data.begin() + (long)pos, data.begin() + (long)(pos + size));
+    img.w = w;
+    img.h = h;
+    return img;
 }
 
 Image read_ppm(const std::string &path)
 {
-    Image img;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return img;
-    char magic[2];
-    if (fread(magic, 1, 2, f) == 2 && magic[0] == 'P' && magic[1] == '6') {
-        int w = read_number(f), h = read_number(f), max = read_number(f);
-        if (w > 0 && h > 0 && max == 255) {
-            img.rgb.resize((size_t)w * h * 3);
-            if (fread(img.rgb.data(), 1, img.rgb.size(), f) == img.rgb.size()) {
-                img.w = w;
-                img.h = h;
-            }
-        }
-    }
-    fclose(f);
-    return img;
+    return parse_ppm(read_file(path));
 }
 
 static uint32_t big_endian32(const uint8_t *p)
@@ -78,15 +82,8 @@ static int mask_shift(uint32_t mask)
 Image read_xwd(const std::string &path)
 {
     Image img;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (f == nullptr)
-        return img;
-    std::vector<uint8_t> data;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        data.insert(data.end(), buf, buf + n);
-    fclose(f);
+    std::string bytes = read_file(path);
+    std::vector<uint8_t> data(bytes.begin(), bytes.end());
     if (data.size() < 100)
         return img;
     auto field = [&](int i) { return big_endian32(&data[(size_t)i * 4]); };

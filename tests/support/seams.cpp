@@ -1,13 +1,11 @@
-// Link seams: these definitions stand in front of the libraries' own, and pass
-// every call through unless a test asks for a failure.
+// Link seams over SDL_ttf: these definitions stand in front of the library's
+// own, and pass every call through unless a test asks for a failure.
 #include <dlfcn.h>
-#include <time.h>
 
-#include "screen_env.h"
+#include "screen.h"
 
 bool fail_text_size = false;
 bool fail_text_render = false;
-bool fail_mktime = false;
 
 template <typename F> static F next(const char *name)
 {
@@ -29,12 +27,4 @@ extern "C" SDL_Surface *TTF_RenderUTF8_Blended(TTF_Font *font, const char *text,
     static auto real =
         next<SDL_Surface *(*)(TTF_Font *, const char *, SDL_Color)>("TTF_RenderUTF8_Blended");
     return real(font, text, fg);
-}
-
-extern "C" time_t mktime(struct tm *tm)
-{
-    if (fail_mktime)
-        return (time_t)-1;
-    static auto real = next<time_t (*)(struct tm *)>("mktime");
-    return real(tm);
 }
