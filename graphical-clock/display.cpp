@@ -1,6 +1,8 @@
 #include "display.h"
 
 #include "face.h"
+#include "still_layer.h"
+#include "text_cache.h"
 
 SDL_Surface *screen = nullptr;
 TTF_Font *font_large = nullptr;
@@ -37,6 +39,8 @@ int fonts_open()
 
 void display_shutdown()
 {
+    still_layer_free();
+    text_cache_free();
     if (font_small != nullptr)
         TTF_CloseFont(font_small);
     if (font_large != nullptr)

@@ -2,11 +2,9 @@
 
 #include <time.h>
 
-#include "calendar.h"
 #include "display.h"
-#include "face.h"
+#include "frame.h"
 #include "field_edit.h"
-#include "screen_texts.h"
 #include "set_clock.h"
 #include "stop_signals.h"
 
@@ -46,19 +44,9 @@ struct ClockLoop {
     uint32_t last_tick;  // ticks at the last one-second step
 };
 
-static void draw_frame(const ClockLoop *c)
+static void present_frame(const ClockLoop *c)
 {
-    struct tm shown_tm = *localtime(&c->shown_time);
-    draw_background(c->edit_mode);
-    draw_face(shown_tm.tm_hour, shown_tm.tm_min, shown_tm.tm_sec);
-    if (c->edit_mode) {
-        draw_calendar(shown_tm.tm_year, shown_tm.tm_mon, shown_tm.tm_mday);
-        draw_edit_line(&shown_tm, c->edit_field);
-    } else {
-        int shown_month = shown_tm.tm_year == c->browse_year && shown_tm.tm_mon == c->browse_month;
-        draw_calendar(c->browse_year, c->browse_month, shown_month ? shown_tm.tm_mday : 0);
-        draw_datetime_line(&shown_tm);
-    }
+    draw_frame(c->shown_time, c->edit_mode, c->edit_field, c->browse_year, c->browse_month);
     // Flipped twice on purpose: were the surface double-buffered, both buffers
     // would then hold the frame; on the plain surface the second flip repeats
     // the update. Every frame is presented twice, and the tests count flips.
@@ -210,7 +198,7 @@ void run_clock()
             c.redraw = 1;
         }
         if (c.redraw) {
-            draw_frame(&c);
+            present_frame(&c);
             c.redraw = 0;
         }
         pump_events(&c);

@@ -2,6 +2,7 @@
 #include <stdio.h>
 
 #include "draw.h"
+#include "text_cache.h"
 
 int text_measure(TTF_Font *font, int *width, int *height, const char *format, ...)
 {
@@ -15,14 +16,13 @@ int text_measure(TTF_Font *font, int *width, int *height, const char *format, ..
     return TTF_SizeUTF8(font, text, width, height);
 }
 
-typedef SDL_Surface *(*Renderer)(TTF_Font *, const char *, SDL_Color);
-
-static void blit_text(Renderer render, TTF_Font *font, SDL_Surface *target, int x, int y,
+static void blit_text(TextRenderer render, TTF_Font *font, SDL_Surface *target, int x, int y,
                       SDL_Color colour, const char *format, va_list args)
 {
     char text[TEXT_BUFFER_SIZE];
     vsnprintf(text, sizeof text, format, args);
-    SDL_Surface *rendered = render(font, text, colour);
+    int owned;
+    SDL_Surface *rendered = text_cache_render(render, font, text, colour, &owned);
     if (rendered == nullptr)
         return;
     // The rectangle's coordinates are 16-bit; its size is taken from the rendered surface.
@@ -32,7 +32,8 @@ static void blit_text(Renderer render, TTF_Font *font, SDL_Surface *target, int 
     where.w = 0;
     where.h = 0;
     SDL_UpperBlit(rendered, nullptr, target, &where);
-    SDL_FreeSurface(rendered);
+    if (owned)
+        SDL_FreeSurface(rendered);
 }
 
 void text_draw(TTF_Font *font, SDL_Surface *target, int x, int y, SDL_Color colour,

@@ -42,6 +42,15 @@ static int date_column(int col, int width, int length)
     return col + width / 2 - length / 2 - 1;
 }
 
+// What the last conversion was made from: the same second, mode and format
+// give the same digits and date line, so they are not made again.
+static struct {
+    const ClockState *record;
+    time_t sample;
+    int twelve_hour;
+    char format[DATE_FORMAT_SIZE];
+} converted;
+
 void clock_init()
 {
     ClockState *cs = clock_state;
@@ -68,6 +77,7 @@ void clock_init()
 
     cs->local_time = localtime(&cs->last_sample);
     cs->last_sample = time(nullptr);
+    converted.record = nullptr; // a start converts afresh
     clock_update_time();
 
     clock_release_windows(); // those of the previous start, after a size change
@@ -92,15 +102,37 @@ static void split(int value, int *tens, int *units)
     *units = value % 10;
 }
 
+static int already_converted(const ClockState *cs, time_t sample)
+{
+    // A record that was never converted has no date line (a converted one has
+    // at least its two spaces).
+    return converted.record == cs && converted.sample == sample &&
+           converted.twelve_hour == cs->twelve_hour && cs->date_text[0] != '\0' &&
+           strcmp(converted.format, cs->date_format) == 0;
+}
+
+static void note_conversion(const ClockState *cs, time_t sample)
+{
+    converted.record = cs;
+    converted.sample = sample;
+    converted.twelve_hour = cs->twelve_hour;
+    strcpy(converted.format, cs->date_format);
+}
+
 void clock_update_time()
 {
     ClockState *cs = clock_state;
     // The digits come from the time stored by the previous sample: the display
     // trails the clock by one loop iteration.
-    struct tm *t = localtime(&cs->last_sample);
+    time_t sample = cs->last_sample;
+    cs->last_sample = time(nullptr);
+    // localtime checks the zone file on every call when TZ is unset: convert
+    // only when the second (or the mode, or the format) has changed.
+    if (already_converted(cs, sample))
+        return;
+    struct tm *t = localtime(&sample);
     static struct tm epoch;
     cs->local_time = t != nullptr ? t : &epoch;
-    cs->last_sample = time(nullptr);
     t = cs->local_time;
 
     if (!cs->twelve_hour)
@@ -121,4 +153,5 @@ void clock_update_time()
         date[0] = '\0';
     snprintf(cs->date_text, sizeof cs->date_text, " %s%s ", date, cs->meridiem);
     split(t->tm_sec, &cs->second_tens, &cs->second_units);
+    note_conversion(cs, sample);
 }

@@ -1,7 +1,14 @@
 // The attribute word, colour pairs and the SGR sequence that sets them.
 #include "termscreen.h"
 
-uint32_t color_pairs[COLOR_PAIR_COUNT] = {0x800};
+uint32_t color_pairs[COLOR_PAIR_COUNT];
+
+// Pair 0 starts as 0x800 (foreground nibble 8). Set before main rather than in
+// the table's initialiser, which would put a kilobyte of zeros in the program.
+__attribute__((constructor)) static void pair_zero_at_load(void)
+{
+    color_pairs[0] = 0x800;
+}
 
 static_assert(sizeof color_pairs == 256 * 4, "256 pairs of 32-bit attribute words");
 

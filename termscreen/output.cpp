@@ -20,12 +20,16 @@ int term_puts(const char *s)
 }
 
 // Coordinates reach the terminal as 8 bits: 256 goes out as 0. Positions
-// past 254 are not usable, and the clock never needs them.
+// past 254 are not usable, and the clock never needs them. Written digit by
+// digit: cursor motion is most of what the clock writes.
 void term_put_decimal(int n)
 {
-    char digits[4]; // at most "255" and its NUL
-    snprintf(digits, sizeof digits, "%d", (int)(uint8_t)n);
-    term_puts(digits);
+    unsigned v = (uint8_t)n;
+    if (v >= 100)
+        term_putc('0' + (int)(v / 100));
+    if (v >= 10)
+        term_putc('0' + (int)(v / 10 % 10));
+    term_putc('0' + (int)(v % 10));
 }
 
 void term_goto(int row, int col)

@@ -5,4 +5,8 @@
 /* Notes that a read or a flush found the terminal gone (see term_gone). */
 void term_mark_gone(void);
 
+/* Whether a flush must switch O_NONBLOCK off: standard output may share its
+ * open file with non-blocking input (decided by screen_init; 1 before it). */
+int term_flush_unblocks(void);
+
 #endif

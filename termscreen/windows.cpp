@@ -125,9 +125,12 @@ static int checked_flush(void)
 
 int term_flush(void)
 {
-    // Standard output usually shares its open file with standard input, so
-    // non-blocking keys make its writes non-blocking too, and the stream drops
-    // whatever a busy terminal refuses. Flush with the flag off.
+    // Standard output may share its open file with non-blocking input, which
+    // would make its writes non-blocking too, and the stream drops whatever a
+    // busy terminal refuses. Then flush with the flag off. screen_init gives
+    // input an open file of its own, so this is the exception.
+    if (!term_flush_unblocks())
+        return checked_flush();
     int fd = fileno(stdout);
     int flags = fcntl(fd, F_GETFL);
     if (flags < 0 || !(flags & O_NONBLOCK))

@@ -7,6 +7,9 @@
 #include "draw.h"
 #include "screen.h"
 #include "screen_texts.h"
+#include "text_cache.h"
+#include "calendar.h"
+#include "face.h"
 
 namespace {
 
@@ -196,4 +199,35 @@ TEST_F(ScreenTexts, NumbersArePadded)
         for (int x = LINE_X; x < screen->w; x++)
             differ += padded[i++] != screen_pixel(x, y);
     EXPECT_EQ(differ, 0u);
+}
+
+// A frame's texts are rendered once: the next frame of the same second
+// renders none, the next second only the date/time line. The kept surfaces
+// give exactly the pixels of fresh renderings.
+TEST(TextCache, UnchangedTextsAreNotRenderedAgain)
+{
+    ensure_screen();
+    setenv("TZ", "UTC", 1);
+    tzset();
+    time_t t = 1329214117; // 2012-02-14 10:08:37
+    auto frame = [&](time_t when) {
+        struct tm shown = *gmtime(&when);
+        draw_background(0);
+        draw_face(shown.tm_hour, shown.tm_min, shown.tm_sec);
+        draw_calendar(shown.tm_year, shown.tm_mon, shown.tm_mday);
+        draw_datetime_line(&shown);
+        const Uint8 *p = (const Uint8 *)screen->pixels;
+        return std::vector<Uint8>(p, p + (size_t)screen->pitch * screen->h);
+    };
+    text_cache_free();
+    int before = text_renders;
+    std::vector<Uint8> fresh = frame(t);
+    int first = text_renders - before;
+    EXPECT_EQ(first, 1 + 1 + 1 + 7 + 29 + 1) << "title, help, header, weekdays, 29 days, the line";
+    before = text_renders;
+    EXPECT_EQ(frame(t), fresh) << "kept surfaces draw the same pixels";
+    EXPECT_EQ(text_renders - before, 0);
+    before = text_renders;
+    frame(t + 1);
+    EXPECT_EQ(text_renders - before, 1) << "only the date/time line changed";
 }

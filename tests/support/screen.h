@@ -30,3 +30,4 @@ inline void clear_screen(Uint16 value)
 // while $SHIM_MKTIME is "fail": see shims/mktime_seam.cpp).
 extern bool fail_text_size;
 extern bool fail_text_render;
+extern int text_renders; // blended renderings that reached SDL_ttf

@@ -6,6 +6,7 @@
 
 bool fail_text_size = false;
 bool fail_text_render = false;
+int text_renders = 0;
 
 template <typename F> static F next(const char *name)
 {
@@ -24,6 +25,7 @@ extern "C" SDL_Surface *TTF_RenderUTF8_Blended(TTF_Font *font, const char *text,
 {
     if (fail_text_render)
         return nullptr;
+    text_renders++;
     static auto real =
         next<SDL_Surface *(*)(TTF_Font *, const char *, SDL_Color)>("TTF_RenderUTF8_Blended");
     return real(font, text, fg);

@@ -11,6 +11,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <sstream>
+#include <vector>
+
 #include "clock_run.h"
 #include "process.h"
 
@@ -170,4 +173,42 @@ TEST(TessavondText, RefusesWhatIsNotATerminal)
     }
     EXPECT_EQ(wait_program(pid, 5000), 1);
     EXPECT_EQ(pty.read_all(200), "tessavond: standard input is not a terminal\r\n");
+}
+
+// Light on the battery: at the defaults an iteration makes at most 8 system
+// calls (the mandated flushes, one key read, the sleep), counted by strace
+// attached to the running clock for two seconds; an iteration sleeps once.
+TEST(TessavondCost, AtMostEightSystemCallsAnIteration)
+{
+    ClockRun run(24, 80, {}, {}, false);
+    run.pump(500);
+    std::string dir = make_temp_dir();
+    int tracer = spawn_program({"strace", "-f", "-c", "-o", dir + "/calls", "-p",
+                                std::to_string(run.pid)},
+                               {});
+    ChildGuard guard(tracer);
+    run.pump(2000);
+    kill(tracer, SIGINT); // strace detaches and writes its summary
+    ASSERT_GE(wait_program(tracer, 5000), 0); // strace ends by the signal it got
+    std::string summary = read_file(dir + "/calls");
+    remove_temp_dir(dir, {"calls"});
+    long calls = 0, sleeps = 0;
+    std::istringstream lines(summary);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::vector<std::string> f;
+        for (std::string w; fields >> w;)
+            f.push_back(w);
+        // % time, seconds, usecs/call, calls, [errors,] syscall
+        if (f.size() < 5 || f.back() == "total" || !isdigit((unsigned char)f[0][0]))
+            continue;
+        long n = atol(f[3].c_str());
+        calls += n;
+        if (f.back() == "clock_nanosleep" || f.back() == "nanosleep")
+            sleeps += n;
+    }
+    ASSERT_GT(sleeps, 20) << summary;
+    EXPECT_LE((double)calls / sleeps, 8.0) << summary;
+    run.type("q");
+    EXPECT_EQ(run.wait(3000), 0);
 }
