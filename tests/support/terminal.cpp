@@ -65,6 +65,16 @@ std::string Pty::read_all(int wait_ms)
     return out;
 }
 
+bool Pty::read_until(std::string *output, const std::string &what, size_t from, int timeout_ms)
+{
+    return wait_until(
+        [&] {
+            *output += read_all(0);
+            return output->find(what, from) != std::string::npos;
+        },
+        timeout_ms, 20);
+}
+
 void Pty::type(const std::string &bytes)
 {
     ssize_t n = write(master, bytes.data(), bytes.size());

@@ -15,6 +15,9 @@ struct Pty {
     ~Pty();
     // Everything the master side can read now, waiting up to wait_ms for the first byte.
     std::string read_all(int wait_ms = 100);
+    // Reads into *output until `what` stands in it after position `from`, or
+    // timeout_ms have passed; whether it came.
+    bool read_until(std::string *output, const std::string &what, size_t from, int timeout_ms);
     void type(const std::string &bytes);
 };
 

@@ -55,18 +55,7 @@ struct Shell {
     // Reads until `what` has come after position `from`, or the time is up.
     bool wait_for(const std::string &what, size_t from, int timeout_ms = 5000)
     {
-        for (long long end = monotonic_ms() + timeout_ms; monotonic_ms() < end;) {
-            if (output.find(what, from) != std::string::npos)
-                return true;
-            struct pollfd p = {pty.master, POLLIN, 0};
-            if (poll(&p, 1, 20) > 0) {
-                char buf[8192];
-                ssize_t n = read(pty.master, buf, sizeof buf);
-                if (n > 0)
-                    output.append(buf, (size_t)n);
-            }
-        }
-        return output.find(what, from) != std::string::npos;
+        return pty.read_until(&output, what, from, timeout_ms);
     }
     void type(const std::string &bytes) { pty.type(bytes); }
 };
