@@ -67,12 +67,17 @@ std::string Pty::read_all(int wait_ms)
 
 bool Pty::read_until(std::string *output, const std::string &what, size_t from, int timeout_ms)
 {
+    // One read a look: a terminal that never falls silent must not keep it here.
     return wait_until(
         [&] {
-            *output += read_all(0);
+            struct pollfd p = {master, POLLIN, 0};
+            char buf[8192];
+            ssize_t n = poll(&p, 1, 0) > 0 ? read(master, buf, sizeof buf) : 0;
+            if (n > 0)
+                output->append(buf, (size_t)n);
             return output->find(what, from) != std::string::npos;
         },
-        timeout_ms, 20);
+        timeout_ms, 5);
 }
 
 void Pty::type(const std::string &bytes)

@@ -1,0 +1,48 @@
+# Debian packages, one a program: `cpack -G DEB` in the build folder
+# (scripts/package). Depends come from the binaries (dpkg-shlibdeps), and
+# Tavlino's font from fonts-mplus, linked to the path it reads by postinst.
+foreach(component tessavond tavlino)
+  install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component} COMPONENT ${component})
+  set(packed ${CMAKE_BINARY_DIR}/packaging/${component}/changelog.gz)
+  add_custom_command(OUTPUT ${packed}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging/${component}
+    COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/packaging/changelog > ${packed}
+    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog VERBATIM)
+  add_custom_target(changelog_${component} ALL DEPENDS ${packed})
+  install(FILES ${packed} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component}
+          COMPONENT ${component})
+endforeach()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME clocks)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Clocks maintainers <clocks@example.org>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL tessavond tavlino)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A cross build packages for its target; dpkg-shlibdeps then finds the
+# target's libraries as installed multi-arch run-time packages.
+if(CMAKE_CROSSCOMPILING AND CMAKE_LIBRARY_ARCHITECTURE STREQUAL "arm-linux-gnueabihf")
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE armhf)
+endif()
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_TESSAVOND_PACKAGE_NAME tessavond)
+set(CPACK_COMPONENT_TESSAVOND_DESCRIPTION "terminal clock in big block digits
+tessavond shows the time in big block digits in a terminal, with the date
+under it, optional seconds, border, centring and colours.")
+set(CPACK_DEBIAN_TAVLINO_PACKAGE_NAME tavlino)
+set(CPACK_DEBIAN_TAVLINO_PACKAGE_SECTION x11)
+set(CPACK_DEBIAN_TAVLINO_PACKAGE_DEPENDS fonts-mplus)
+set(CPACK_DEBIAN_TAVLINO_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_SOURCE_DIR}/packaging/tavlino/postinst ${CMAKE_SOURCE_DIR}/packaging/tavlino/postrm)
+set(CPACK_COMPONENT_TAVLINO_DESCRIPTION "graphical clock with a calendar, that sets the time
+Tavlino shows an analog face, a month calendar and the date and time on a
+320x240 SDL screen, and saves an edited time to the system clock and the
+hardware clock.")
+include(CPack)

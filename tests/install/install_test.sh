@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# install_test.sh BUILD_DIR SOURCE_DIR: installs the build into a temporary
+# DESTDIR, checks the tree, renders both manual pages without a warning, and
+# builds the example against the installed library through pkg-config and runs
+# it in a pseudo-terminal.
+set -euo pipefail
+build=$1 source=$2
+dest=$(mktemp -d)
+trap 'rm -rf "$dest"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+DESTDIR=$dest cmake --install "$build" --prefix /usr >/dev/null
+for f in usr/bin/tessavond usr/bin/Tavlino usr/share/man/man1/tessavond.1.gz \
+         usr/share/man/man1/Tavlino.1.gz usr/include/termscreen.h usr/lib/libtermscreen.a \
+         usr/lib/pkgconfig/termscreen.pc; do
+  [ -f "$dest/$f" ] || fail "missing $f"
+done
+[ -x "$dest/usr/bin/tessavond" ] && [ -x "$dest/usr/bin/Tavlino" ] || fail "programs not executable"
+echo "installed tree: ok"
+
+for page in tessavond Tavlino; do
+  warnings=$(zcat "$dest/usr/share/man/man1/$page.1.gz" | groff -ww -z -man 2>&1)
+  [ -z "$warnings" ] || fail "$page(1): $warnings"
+  text=$(MANWIDTH=80 man -l "$dest/usr/share/man/man1/$page.1.gz" 2>&1 | col -b)
+  grep -q "^SYNOPSIS" <<<"$text" || fail "$page(1) renders no synopsis"
+done
+echo "manual pages: ok"
+
+export PKG_CONFIG_PATH=$dest/usr/lib/pkgconfig
+cc -Wall -Wextra -Werror "$source/examples/bordered_window.c" \
+   $(pkg-config --cflags --libs termscreen) -o "$dest/bordered_window"
+out=$( (sleep 0.5; printf q; sleep 0.3) | timeout 10 script -qec "$dest/bordered_window" /dev/null)
+grep -q 'lqqqqqqqqqqqqqqqqqqqqqqqqqqqqk' <<<"$out" || fail "no border drawn"
+grep -q 'Press q to quit.' <<<"$out" || fail "no text drawn"
+grep -q $'\033\\[?25h' <<<"$out" || fail "terminal not restored"
+echo "example through pkg-config: ok"
