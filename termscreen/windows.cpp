@@ -30,7 +30,13 @@ Window *win_create(int nlines, int ncols, int begin_row, int begin_col)
     Window *win = (Window *)calloc(1, sizeof *win);
     if (win == NULL)
         return NULL;
-    size_t count = nlines > 0 && ncols > 0 ? (size_t)nlines * (size_t)ncols : 1;
+    size_t count = 1;
+    // With a 32-bit size_t the product of two large sizes wraps to a small
+    // one: such a window cannot be had on any platform.
+    if (nlines > 0 && ncols > 0 && __builtin_mul_overflow((size_t)nlines, (size_t)ncols, &count)) {
+        free(win);
+        return NULL;
+    }
     win->cells = (uint32_t *)calloc(count, sizeof *win->cells);
     if (win->cells == NULL) {
         free(win);

@@ -2,6 +2,8 @@
 // shims record what would have been written; no real clock is touched.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tavlino_run.h"
 
 namespace {
@@ -100,4 +102,19 @@ TEST(SetClock, ScreenRunsOnFromTheSavedTimeAndHomeFollowsIt)
     EXPECT_EQ(frame_difference(run.frames[7], expected_frame(browse(saved, 2011, 12, 0))), 0);
     EXPECT_EQ(frame_difference(run.frames[9], expected_frame(browse(saved + 1, 2011, 12, 0))), 0);
     EXPECT_EQ(frame_difference(run.frames[11], expected_frame(browse(saved + 1, 2012, 12, 30))), 0);
+}
+
+// Every program a test starts runs without the privilege to set the clock, so
+// a clock setting that escaped the shim would fail, not change this machine.
+TEST(SetClock, ProgramsRunWithoutThePrivilegeToSetTheClock)
+{
+    RunResult r = run_program({"grep", "-E", "^Cap(Eff|Prm|Bnd):", "/proc/self/status"}, {});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    int seen = 0;
+    for (std::string name, mask; lines >> name >> mask; seen++) {
+        unsigned long long caps = strtoull(mask.c_str(), nullptr, 16);
+        EXPECT_EQ(caps >> 25 & 1, 0u) << name << " " << mask << ": CAP_SYS_TIME is bit 25";
+    }
+    EXPECT_EQ(seen, 3);
 }

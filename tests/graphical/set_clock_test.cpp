@@ -5,9 +5,11 @@
 
 #include <dlfcn.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "process.h"
+#include "shims/probe.h"
 #include "set_clock.h"
 
 namespace {
@@ -17,9 +19,16 @@ protected:
     std::string log_path;
     void SetUp() override
     {
-        // Never reach the real clocks: without the shim in front, test nothing.
-        ASSERT_NE(dlsym(RTLD_DEFAULT, "clock_shim_active"), nullptr)
-            << "needs the clock shim preloaded";
+        // Never reach the real clocks: without the shim in front of every entry
+        // point this program calls, and without the privilege to set the clock
+        // should one escape it, test nothing.
+        ASSERT_EQ(drop_clock_privilege(), 0);
+        struct timespec ts = {};
+        struct tm probe = {};
+        probe.tm_year = PROBE_YEAR;
+        ASSERT_EQ(clock_settime(PROBE_CLOCK, &ts), PROBE_ANSWER) << "needs the clock shim preloaded";
+        ASSERT_EQ(ioctl(-1, PROBE_IOCTL, nullptr), PROBE_ANSWER);
+        ASSERT_EQ(mktime(&probe), (time_t)PROBE_ANSWER);
         log_path = make_temp_dir() + "/log";
         setenv("SHIM_LOG", log_path.c_str(), 1);
         setenv("TZ", "Asia/Tokyo", 1);

@@ -40,7 +40,9 @@ protected:
             usleep(100000);
         }
 
-        ASSERT_EQ(access((build_dir() + "/libclock_shim.so").c_str(), R_OK), 0);
+        std::string preload =
+            "LD_PRELOAD=" + build_dir() + "/libsdl_shim.so:" + build_dir() + "/libclock_shim.so";
+        ASSERT_EQ(clock_shim_missing({preload}), "") << "the clock shim must intercept";
         clock = spawn_program({build_dir() + "/Tavlino"},
                               {"DISPLAY=" + display, "TZ=UTC",
                                "LD_PRELOAD=" + build_dir() + "/libsdl_shim.so:" + build_dir() +

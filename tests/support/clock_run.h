@@ -55,4 +55,4 @@ struct ScreenModel {
     std::string render() const;
 };
 
-extern const char FAKE_START[];
+extern const char FAKE_START[]; // seconds since the epoch, as SHIM_TIME takes them

@@ -28,8 +28,18 @@ RunResult run_program(const std::vector<std::string> &argv,
 // and error to the given files, or /dev/null when empty).
 int spawn_program(const std::vector<std::string> &argv, const std::vector<std::string> &env,
                   const std::string &out_path = "", const std::string &err_path = "");
-// In a forked child: its own process group, and death with the test program.
+// In a forked child: its own process group, death with the test program, and
+// no privilege to set the clock (see drop_clock_privilege).
 void detach_child();
+// Gives up CAP_SYS_TIME for this process and whatever it runs (bounding,
+// permitted, effective and inheritable sets), so that a clock setting that
+// escapes the clock shim fails instead of setting this machine's clock.
+// Returns 0, or -1 when the process held the privilege and could not drop it.
+int drop_clock_privilege();
+// Whether the clock shim, preloaded through this environment, answers the
+// probe through every entry point the programs use ("" when it does, else
+// what the probe said).
+std::string clock_shim_missing(const std::vector<std::string> &env);
 // Waits up to timeout_ms for the process to end, calling meanwhile() between
 // looks; its status (or 128 + signal), or -1 when it did not end.
 int wait_program(int pid, int timeout_ms, const std::function<void()> &meanwhile = {});

@@ -25,10 +25,13 @@ TavlinoRun run_tavlino(const std::string &script, time_t time, const std::string
         "TZ=" + tz,
     };
     env.insert(env.end(), extra_env.begin(), extra_env.end());
-    // The clock shim must stand in front of the real clocks, or nothing runs.
-    for (const char *shim : {"/libsdl_shim.so", "/libclock_shim.so"})
-        if (access((build_dir() + shim).c_str(), R_OK) != 0)
-            abort();
+    // The clock shim must stand in front of the real clocks, through every entry
+    // point the program uses, or nothing runs.
+    std::string missing = clock_shim_missing(env);
+    if (!missing.empty()) {
+        fprintf(stderr, "the clock shim does not intercept: %s\n", missing.c_str());
+        abort();
+    }
     TavlinoRun run;
     run.result = run_program({build_dir() + "/Tavlino"}, env, 30000);
     run.log = read_file(dir + "/log");

@@ -38,6 +38,7 @@ TEST(Windows, ZeroSizesReachTheScreenEdge)
 TEST(Windows, FailedAllocationGivesNullAndLeaksNothing)
 {
     // More cells than memory can hold; the record made first is released again.
+    // The cell count must not wrap where size_t is 32 bits (it would be 1).
     EXPECT_EQ(win_create(INT_MAX, INT_MAX, 0, 0), nullptr);
 }
 

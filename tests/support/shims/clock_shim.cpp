@@ -10,7 +10,9 @@
 //   SHIM_WALL=1           with SHIM_TIME: a fake wall clock starts there, read by
 //                         time, gettimeofday and clock_gettime(CLOCK_REALTIME),
 //                         moved by clock_settime and by clock_shim_wall_advance
-// The shim defines both open and open64 itself, so it must see them unrenamed.
+// The shim defines both open and open64 itself, so it must see them unrenamed;
+// on 32-bit platforms it also defines the 64-bit-time entry points that the
+// programs, built with _TIME_BITS=64, call instead of the plain names.
 #undef _FILE_OFFSET_BITS
 #undef _TIME_BITS
 #include <dlfcn.h>
@@ -26,9 +28,15 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "probe.h"
 #include "shim_log.h"
 
 namespace {
+
+template <typename F> F next(const char *name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
 
 int fake_fd = -1;
 
@@ -91,16 +99,39 @@ extern "C" {
 // Tests look this up to be sure the shim stands in front of the real clocks.
 int clock_shim_active = 1;
 
-int clock_settime(clockid_t id, const struct timespec *ts)
+static int set_clock_time(clockid_t id, long long sec, long nsec)
 {
-    log_line("clock_settime clock=%d sec=%lld", (int)id, (long long)ts->tv_sec);
+    if (id == PROBE_CLOCK)
+        return PROBE_ANSWER;
+    log_line("clock_settime clock=%d sec=%lld", (int)id, sec);
     if (mode_is("SHIM_SETTIME", "refuse")) {
         errno = EPERM;
         return -1;
     }
     if (id == CLOCK_REALTIME && wall_faked())
-        wall_ms = (long long)ts->tv_sec * 1000 + ts->tv_nsec / 1000000;
+        wall_ms = sec * 1000 + nsec / 1000000;
     return 0;
+}
+
+int clock_settime(clockid_t id, const struct timespec *ts)
+{
+    return set_clock_time(id, ts->tv_sec, ts->tv_nsec);
+}
+
+// 64-bit time on a 32-bit platform: glibc's struct __timespec64.
+struct timespec64 {
+    long long tv_sec;
+#if __SIZEOF_POINTER__ == 4
+    int tv_nsec;
+    int padding;
+#else
+    long tv_nsec;
+#endif
+};
+
+int __clock_settime64(clockid_t id, const struct timespec64 *ts)
+{
+    return set_clock_time(id, ts->tv_sec, ts->tv_nsec);
 }
 
 void clock_shim_wall_advance(long long ms)
@@ -109,17 +140,44 @@ void clock_shim_wall_advance(long long ms)
         wall_ms += ms;
 }
 
+// The shim's own time, when it keeps one: the fake wall clock, or the fixed
+// SHIM_TIME. False when the platform's clock is to be read.
+static bool shim_time(long long *ms)
+{
+    if (wall_faked()) {
+        *ms = wall_ms;
+        return true;
+    }
+    const char *fixed = getenv("SHIM_TIME");
+    if (fixed == nullptr || getenv("SHIM_WALL") != nullptr)
+        return false;
+    *ms = strtoll(fixed, nullptr, 10) * 1000;
+    return true;
+}
+
 time_t time(time_t *out)
 {
+    long long ms;
     time_t t;
-    if (wall_faked()) {
-        t = (time_t)(wall_ms / 1000);
-    } else if (getenv("SHIM_TIME") != nullptr) {
-        t = (time_t)strtoll(getenv("SHIM_TIME"), nullptr, 10);
+    if (shim_time(&ms)) {
+        t = (time_t)(ms / 1000);
     } else {
-        struct timespec ts;
-        clock_gettime(CLOCK_REALTIME, &ts);
-        t = ts.tv_sec;
+        static auto real = next<time_t (*)(time_t *)>("time");
+        t = real(nullptr);
+    }
+    if (out != nullptr)
+        *out = t;
+    return t;
+}
+
+long long __time64(long long *out)
+{
+    long long ms, t;
+    if (shim_time(&ms)) {
+        t = ms / 1000;
+    } else {
+        static auto real = next<long long (*)(long long *)>("__time64");
+        t = real(nullptr);
     }
     if (out != nullptr)
         *out = t;
@@ -129,13 +187,28 @@ time_t time(time_t *out)
 int gettimeofday(struct timeval *tv, void *tz)
 {
     if (!wall_faked()) {
-        using GettimeofdayFn = int (*)(struct timeval *, void *);
-        static GettimeofdayFn real_gettimeofday =
-            reinterpret_cast<GettimeofdayFn>(dlsym(RTLD_NEXT, "gettimeofday"));
-        return real_gettimeofday(tv, tz);
+        static auto real = next<int (*)(struct timeval *, void *)>("gettimeofday");
+        return real(tv, tz);
     }
     tv->tv_sec = (time_t)(wall_ms / 1000);
     tv->tv_usec = (suseconds_t)(wall_ms % 1000 * 1000);
+    return 0;
+}
+
+// 64-bit time on a 32-bit platform: glibc's struct __timeval64.
+struct timeval64 {
+    long long tv_sec;
+    long long tv_usec;
+};
+
+int __gettimeofday64(struct timeval64 *tv, void *tz)
+{
+    if (!wall_faked()) {
+        static auto real = next<int (*)(struct timeval64 *, void *)>("__gettimeofday64");
+        return real(tv, tz);
+    }
+    tv->tv_sec = wall_ms / 1000;
+    tv->tv_usec = wall_ms % 1000 * 1000;
     return 0;
 }
 
@@ -146,10 +219,19 @@ int clock_gettime(clockid_t id, struct timespec *ts)
         ts->tv_nsec = (long)(wall_ms % 1000 * 1000000);
         return 0;
     }
-    using ClockGettimeFn = int (*)(clockid_t, struct timespec *);
-    static ClockGettimeFn real_clock_gettime =
-        reinterpret_cast<ClockGettimeFn>(dlsym(RTLD_NEXT, "clock_gettime"));
-    return real_clock_gettime(id, ts);
+    static auto real = next<int (*)(clockid_t, struct timespec *)>("clock_gettime");
+    return real(id, ts);
+}
+
+int __clock_gettime64(clockid_t id, struct timespec64 *ts)
+{
+    if (id == CLOCK_REALTIME && wall_faked()) {
+        ts->tv_sec = wall_ms / 1000;
+        ts->tv_nsec = (int)(wall_ms % 1000 * 1000000);
+        return 0;
+    }
+    static auto real = next<int (*)(clockid_t, struct timespec64 *)>("__clock_gettime64");
+    return real(id, ts);
 }
 
 // The mode argument follows the flags only when a file may be created.
@@ -183,12 +265,10 @@ int openat64(int dir, const char *path, int flags, ...)
     return is_rtc(path) ? open_rtc(flags) : forward_openat("openat64", dir, path, flags, mode);
 }
 
-int ioctl(int fd, unsigned long request, ...)
+static int rtc_or_forward(const char *name, int fd, unsigned long request, void *arg)
 {
-    va_list args;
-    va_start(args, request);
-    void *arg = va_arg(args, void *);
-    va_end(args);
+    if (request == PROBE_IOCTL)
+        return PROBE_ANSWER;
     if (fake_fd >= 0 && fd == fake_fd) {
         const struct rtc_time *r = static_cast<const struct rtc_time *>(arg);
         log_line("ioctl 0x%lx rtc %d-%d-%d %d:%d:%d wday=%d yday=%d isdst=%d", request,
@@ -201,8 +281,26 @@ int ioctl(int fd, unsigned long request, ...)
         return 0;
     }
     using IoctlFn = int (*)(int, unsigned long, void *);
-    static IoctlFn real_ioctl = reinterpret_cast<IoctlFn>(dlsym(RTLD_NEXT, "ioctl"));
+    IoctlFn real_ioctl = reinterpret_cast<IoctlFn>(dlsym(RTLD_NEXT, name));
     return real_ioctl(fd, request, arg);
+}
+
+int ioctl(int fd, unsigned long request, ...)
+{
+    va_list args;
+    va_start(args, request);
+    void *arg = va_arg(args, void *);
+    va_end(args);
+    return rtc_or_forward("ioctl", fd, request, arg);
+}
+
+int __ioctl_time64(int fd, unsigned long request, ...)
+{
+    va_list args;
+    va_start(args, request);
+    void *arg = va_arg(args, void *);
+    va_end(args);
+    return rtc_or_forward("__ioctl_time64", fd, request, arg);
 }
 
 int close(int fd)
