@@ -285,21 +285,22 @@ static int rtc_or_forward(const char *name, int fd, unsigned long request, void 
     return real_ioctl(fd, request, arg);
 }
 
+// The one argument that follows the request.
+#define IOCTL_ARG(request)                                                       \
+    va_list args;                                                                \
+    va_start(args, request);                                                     \
+    void *arg = va_arg(args, void *);                                            \
+    va_end(args)
+
 int ioctl(int fd, unsigned long request, ...)
 {
-    va_list args;
-    va_start(args, request);
-    void *arg = va_arg(args, void *);
-    va_end(args);
+    IOCTL_ARG(request);
     return rtc_or_forward("ioctl", fd, request, arg);
 }
 
 int __ioctl_time64(int fd, unsigned long request, ...)
 {
-    va_list args;
-    va_start(args, request);
-    void *arg = va_arg(args, void *);
-    va_end(args);
+    IOCTL_ARG(request);
     return rtc_or_forward("__ioctl_time64", fd, request, arg);
 }
 
