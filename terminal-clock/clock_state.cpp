@@ -45,7 +45,6 @@ static int date_column(int col, int width, int length)
 // What the last conversion was made from: the same second, mode and format
 // give the same digits and date line, so they are not made again.
 static struct {
-    const ClockState *record;
     time_t sample;
     int twelve_hour;
     char format[DATE_FORMAT_SIZE];
@@ -77,7 +76,7 @@ void clock_init()
 
     cs->local_time = localtime(&cs->last_sample);
     cs->last_sample = time(nullptr);
-    converted.record = nullptr; // a start converts afresh
+    converted.twelve_hour = -1; // a start converts afresh
     clock_update_time();
 
     clock_release_windows(); // those of the previous start, after a size change
@@ -106,14 +105,13 @@ static int already_converted(const ClockState *cs, time_t sample)
 {
     // A record that was never converted has no date line (a converted one has
     // at least its two spaces).
-    return converted.record == cs && converted.sample == sample &&
+    return converted.sample == sample &&
            converted.twelve_hour == cs->twelve_hour && cs->date_text[0] != '\0' &&
            strcmp(converted.format, cs->date_format) == 0;
 }
 
 static void note_conversion(const ClockState *cs, time_t sample)
 {
-    converted.record = cs;
     converted.sample = sample;
     converted.twelve_hour = cs->twelve_hour;
     strcpy(converted.format, cs->date_format);

@@ -25,10 +25,10 @@ int term_getc(void)
     if (c == EOF) {
         // No byte waiting in non-blocking mode is the usual case; end of file
         // or any other error means the terminal is gone.
-        int error = errno;
-        if (feof_unlocked(stdin) || (ferror_unlocked(stdin) && error != EAGAIN &&
-                                     error != EWOULDBLOCK && error != EINTR))
+        if (feof_unlocked(stdin))
             term_mark_gone();
+        else if (ferror_unlocked(stdin))
+            term_note_error(errno);
         clearerr(stdin); // an empty non-blocking read is no lasting condition
         return KEY_NONE;
     }

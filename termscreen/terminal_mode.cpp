@@ -1,5 +1,6 @@
 // Taking the terminal and giving it back: the line discipline, the
 // line-drawing set, the size, non-blocking input.
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
@@ -35,6 +36,12 @@ int term_gone(void)
 void term_mark_gone(void)
 {
     gone = 1;
+}
+
+void term_note_error(int error)
+{
+    if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR)
+        gone = 1;
 }
 
 constexpr cc_t CHAR_OFF = 0xFF;

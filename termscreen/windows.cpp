@@ -124,8 +124,8 @@ int win_border(Window *win, int ls, int rs, int ts, int bs, int tl, int tr, int 
 static int checked_flush(void)
 {
     int result = fflush(stdout);
-    if (result != 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-        term_mark_gone();
+    if (result != 0)
+        term_note_error(errno);
     return result;
 }
 

@@ -86,7 +86,7 @@ class Terminal:
                 pass
 
 
-def start(program, terminal=None, prefix=(), extra_env=None):
+def start(program, terminal=None, extra_env=None):
     env = dict(os.environ, TZ="UTC", **program.env, **(extra_env or {}))
     io = {}
     if terminal is not None:
@@ -94,7 +94,7 @@ def start(program, terminal=None, prefix=(), extra_env=None):
     else:
         io = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                   stderr=open(ERRORS, "ab"))
-    return subprocess.Popen(list(prefix) + program.argv, env=env, start_new_session=True, **io)
+    return subprocess.Popen(program.argv, env=env, start_new_session=True, **io)
 
 
 def stop(process):
