@@ -47,9 +47,21 @@ static void store_format(const char *format)
     clock_state->date_format[DATE_FORMAT_SIZE - 1] = '\0';
 }
 
+// getopt's diagnostics in the program's own words: each C library words them
+// its own way, and the clock says the same on every one. These are the words
+// of the GNU C library, the one it was first built with.
+static void report_option_error(const char *program)
+{
+    if (optopt == 'f' || optopt == 'd' || optopt == 'C')
+        fprintf(stderr, "%s: option requires an argument -- '%c'\n", program, optopt);
+    else
+        fprintf(stderr, "%s: invalid option -- '%c'\n", program, optopt);
+}
+
 int clock_parse_options(int argc, char **argv)
 {
     int opt;
+    opterr = 0;
     while ((opt = getopt(argc, argv, "tvsrcihbf:d:C:")) != -1) {
         switch (opt) {
         case 's': clock_state->show_seconds = 1; break;
@@ -75,6 +87,8 @@ int clock_parse_options(int argc, char **argv)
                  "by the tessavond authors <tessavond@example.org>");
             return 0;
         default: // -h, -r, an unknown option or a missing argument
+            if (opt == '?')
+                report_option_error(argv[0]);
             clock_print_usage();
             return 0;
         }

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# install_test.sh BUILD_DIR SOURCE_DIR: installs the build into a temporary
+# install_test.sh BUILD_DIR SOURCE_DIR C_COMPILER: installs the build into a temporary
 # DESTDIR, checks the tree, renders both manual pages without a warning, and
 # builds the example against the installed library through pkg-config and runs
 # it in a pseudo-terminal.
 set -euo pipefail
-build=$1 source=$2
+build=$1 source=$2 cc=$3
 dest=$(mktemp -d)
 trap 'rm -rf "$dest"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
@@ -27,7 +27,7 @@ done
 echo "manual pages: ok"
 
 export PKG_CONFIG_PATH=$dest/usr/lib/pkgconfig
-cc -Wall -Wextra -Werror "$source/examples/bordered_window.c" \
+"$cc" -Wall -Wextra -Werror "$source/examples/bordered_window.c" \
    $(pkg-config --cflags --libs termscreen) -o "$dest/bordered_window"
 out=$( (sleep 0.5; printf q; sleep 0.3) | timeout 10 script -qec "$dest/bordered_window" /dev/null)
 grep -q 'lqqqqqqqqqqqqqqqqqqqqqqqqqqqqk' <<<"$out" || fail "no border drawn"

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# package_test.sh BUILD_DIR SOURCE_DIR: builds the Debian packages from the
-# build, checks their Depends and file lists, runs lintian on them (no error),
-# and runs Tavlino's maintainer scripts against a scratch folder.
+# package_test.sh BUILD_DIR SOURCE_DIR ARCH: builds the Debian packages for
+# ARCH from the build, checks their Depends and file lists, runs lintian on
+# them (no error), and runs Tavlino's maintainer scripts against a scratch
+# folder.
 set -euo pipefail
-build=$1 source=$2
+build=$1 source=$2 arch=$3
 fail() { echo "FAIL: $*"; exit 1; }
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 (cd "$build" && cpack -G DEB -B "$out" >/dev/null)
-arch=$(dpkg --print-architecture)
 tessavond=$out/tessavond_1.0.0_$arch.deb tavlino=$out/tavlino_1.0.0_$arch.deb
 [ -f "$tessavond" ] && [ -f "$tavlino" ] || fail "packages not built: $(ls "$out")"
 

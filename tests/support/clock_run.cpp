@@ -17,12 +17,13 @@
 const char FAKE_START[] = "1709634030";
 
 ClockRun::ClockRun(int rows, int cols, const std::vector<std::string> &args,
-                   const std::vector<std::string> &prefix, bool fake_time, int flags)
+                   const std::vector<std::string> &prefix, bool fake_time, int flags,
+                   const std::string &program)
     : pty(rows, cols)
 {
     dir = make_temp_dir();
     std::vector<std::string> argv = prefix;
-    argv.push_back(build_dir() + "/tessavond");
+    argv.push_back(program.empty() ? build_dir() + "/tessavond" : program);
     argv.insert(argv.end(), args.begin(), args.end());
     pid = fork();
     if (pid == 0) {

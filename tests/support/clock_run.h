@@ -20,8 +20,10 @@ struct ClockRun {
         NOT_CONTROLLING = 1, // the terminal is not the clock's controlling terminal
         IGNORE_HANGUP = 2,   // started with SIGHUP ignored, as nohup does
     };
+    // program: the clock's binary, the build's tessavond when empty.
     ClockRun(int rows, int cols, const std::vector<std::string> &args,
-             const std::vector<std::string> &prefix = {}, bool fake_time = true, int flags = 0);
+             const std::vector<std::string> &prefix = {}, bool fake_time = true, int flags = 0,
+             const std::string &program = "");
     ~ClockRun();
     // Reads the master side for about ms milliseconds; returns what came.
     std::string pump(int ms);

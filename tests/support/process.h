@@ -68,4 +68,16 @@ std::string make_temp_dir();
 // Removes the named files in dir, then dir itself.
 void remove_temp_dir(const std::string &dir, const std::vector<std::string> &files);
 std::string build_dir();   // folder of the built programs and shims
+
+// Whether the tests run on another processor emulated by qemu-user (a cross
+// build, run by scripts/test-target), where host-only tools such as valgrind
+// cannot follow the programs.
+constexpr bool under_qemu_user()
+{
+#ifdef CLOCKS_UNDER_QEMU_USER
+    return true;
+#else
+    return false;
+#endif
+}
 std::string source_dir();  // the project's root

@@ -369,13 +369,16 @@ TEST(TessavondText, InformationalOptionsTouchNoTerminal)
         EXPECT_EQ(r->out.find('\033'), std::string::npos);
 }
 
-// A storm of size changes under valgrind: the clock keeps running and leaks nothing.
+// A storm of size changes under valgrind: the clock keeps running and leaks
+// nothing. valgrind cannot follow ARM code under qemu-user: there the storm
+// runs without it and the leak check is reported as skipped.
 TEST(TessavondResize, StormLeaksNothing)
 {
-    ClockRun run(24, 80, {"-c", "-b"},
-                 {"valgrind", "-q", "--leak-check=full", "--show-leak-kinds=definite,indirect",
-                  "--errors-for-leak-kinds=definite,indirect", "--error-exitcode=99"},
-                 false);
+    std::vector<std::string> checker;
+    if (!under_qemu_user())
+        checker = {"valgrind", "-q", "--leak-check=full", "--show-leak-kinds=definite,indirect",
+                   "--errors-for-leak-kinds=definite,indirect", "--error-exitcode=99"};
+    ClockRun run(24, 80, {"-c", "-b"}, checker, false);
     run.pump(3000);
     for (int i = 0; i < 300; i++) {
         run.resize(20 + i % 15, 60 + i % 40);
@@ -388,4 +391,7 @@ TEST(TessavondResize, StormLeaksNothing)
     run.type("q");
     EXPECT_EQ(run.wait(60000), 0) << run.err();
     EXPECT_EQ(run.err(), "");
+    if (under_qemu_user())
+        GTEST_SKIP() << "leak check: valgrind cannot run ARM code under qemu-user "
+                        "(the storm itself ran and passed)";
 }
