@@ -9,7 +9,9 @@
 //                      loop, taken at the first SDL_GetTicks after the event
 //                      queue was found empty (so a pass may read the ticks more
 //                      than once): t=N set ticks, +N add ms, k=SYM key down,
-//                      u=SYM key up, quit an SDL_QUIT event. When it runs out,
+//                      u=SYM key up, quit an SDL_QUIT event, w=PATH creates
+//                      PATH.waiting and waits (up to 10 minutes) until PATH
+//                      exists, the screen showing the last frame. When it runs out,
 //                      SDL_QUIT is queued. SDL_Delay does not wait.
 //                      Without SHIM_SCRIPT, ticks, events and delays are SDL's own.
 //   SHIM_WALL=1        with SHIM_SCRIPT: the ticks are SDL's own, which SDL
@@ -23,6 +25,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include <deque>
 #include <string>
@@ -83,6 +86,17 @@ void push_quit()
     queue.push_back(e);
 }
 
+// Holds the program while someone else looks at its screen: the previous
+// pass has flipped its frame when PATH.waiting appears.
+void wait_for_file(const std::string &path)
+{
+    FILE *waiting = fopen((path + ".waiting").c_str(), "w");
+    if (waiting != nullptr)
+        fclose(waiting);
+    for (int i = 0; i < 60000 && access(path.c_str(), F_OK) != 0; i++)
+        usleep(10000);
+}
+
 // Runs the script's commands up to the next "|".
 void advance_script()
 {
@@ -119,6 +133,8 @@ void advance_script()
             push_key(SDL_KEYUP, atoi(token.c_str() + 2));
         else if (token == "quit")
             push_quit();
+        else if (token.rfind("w=", 0) == 0)
+            wait_for_file(token.substr(2));
     }
 }
 
