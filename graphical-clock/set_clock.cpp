@@ -8,6 +8,10 @@
 
 static_assert(sizeof(struct rtc_time) == 36, "RTC_SET_TIME carries a 36-byte record");
 static_assert(RTC_SET_TIME == 0x4024700a, "RTC_SET_TIME request number");
+// Times after January 2038 are set whole only with a 64-bit time_t, which a
+// 32-bit target's C library gives from glibc 2.34 (with _TIME_BITS=64) or
+// musl 1.2 on.
+static_assert(sizeof(time_t) == 8, "a 64-bit time_t is needed: glibc 2.34 or musl 1.2 or newer");
 
 int set_clock(const struct tm *local)
 {

@@ -5,6 +5,11 @@
 
 #include "clock.h"
 
+// The clock shows times after January 2038 only with a 64-bit time_t, which
+// a 32-bit target's C library gives from glibc 2.34 (with _TIME_BITS=64) or
+// musl 1.2 on.
+static_assert(sizeof(time_t) == 8, "a 64-bit time_t is needed: glibc 2.34 or musl 1.2 or newer");
+
 ClockState *clock_state = nullptr;
 
 static void install_handlers()
