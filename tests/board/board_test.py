@@ -75,7 +75,10 @@ SAVES = [
 SAVE_SLACK = 30
 
 SCREEN = ("Europe/Berlin", utc("2012-02-29 14:27:35"), "t=0 | w=/tmp/go |")
-TERMINAL = ("UTC", utc("2024-03-05 10:20:30"), 24, 80, "-s -b -c -d 999999999")
+# The terminal clock on the serial console: the glibc build at the clock
+# shim's time, and the static musl build with the board's clock set.
+TERMINAL = [("tessavond", "UTC", utc("2024-03-05 10:20:30"), 24, 80, "-s -b -c -d 999999999"),
+            ("tessavond-musl", "UTC", utc("2024-03-05 10:20:30"), 24, 80, "-b -c -d 999999999")]
 
 failures = []
 
@@ -138,7 +141,8 @@ def make_initramfs(work, target, unpacked, out):
     os.chmod(os.path.join(tree, "init"), 0o755)
 
     programs = [os.path.join(target, p) for p in
-                ["Tavlino", "tessavond", "libsdl_shim.so", "libclock_shim.so", "board_clock"]]
+                ["Tavlino", "tessavond", "tessavond-musl", "libsdl_shim.so", "libclock_shim.so",
+                 "board_clock"]]
     for p in programs + [os.path.join(HERE, "check.sh")]:
         shutil.copy(p, os.path.join(tree, "board"))
     libs = library_closure(programs)
@@ -159,7 +163,8 @@ def make_initramfs(work, target, unpacked, out):
     with open(os.path.join(tree, "board/screen"), "w") as f:
         f.write("%s|%d|%s\n" % SCREEN)
     with open(os.path.join(tree, "board/terminal"), "w") as f:
-        f.write("%s|%d|%d|%d|%s\n" % TERMINAL)
+        for case in TERMINAL:
+            f.write("%s|%s|%d|%d|%d|%s\n" % case)
 
     files = subprocess.run(["find", "."], cwd=tree, capture_output=True, check=True).stdout
     archive = subprocess.run(["cpio", "-o", "-H", "newc", "--quiet"], cwd=tree, input=files,
@@ -205,10 +210,11 @@ def host_frame(native, work):
     return frame
 
 
-def host_terminal(native):
-    """The terminal clock's bytes on the host: start-up with the first
-    iteration, one later iteration, and what it writes on SIGTERM."""
-    tz, seconds, rows, cols, args = TERMINAL
+def host_terminal(native, case):
+    """The terminal clock's bytes on the host (the glibc build, at the clock
+    shim's time): start-up with the first iteration, one later iteration,
+    and what it writes on SIGTERM."""
+    _, tz, seconds, rows, cols, args = case
     master, slave = pty.openpty()
     fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", rows, cols, 0, 0))
     env = dict(os.environ, TZ=tz, SHIM_TIME=str(seconds),
@@ -357,22 +363,26 @@ def check_saves(out):
                   % name)
 
 
-def check_terminal(out, host):
-    begin, end = b"@@ terminal begin\r\n", b"\r\n@@ terminal end"
+def check_terminal(out, case, host):
+    program = case[0]
+    begin = b"@@ terminal %s begin\r\n" % program.encode()
+    end = b"\r\n@@ terminal %s end" % program.encode()
     if begin not in out or end not in out:
-        check(False, "terminal clock: no output markers")
+        check(False, "%s: no output markers" % program)
         return
     board = out[out.index(begin) + len(begin):out.rindex(end)]
+    # The host's start-up, as many of its later iterations as the board's
+    # longer run made, and the host's ending.
     first, later, ending = host
-    middle = board[len(first):len(board) - len(ending)] if len(board) >= len(first) + len(ending) else None
-    repeats = len(middle) // len(later) if middle is not None and later else -1
-    same = (board.startswith(first) and board.endswith(ending) and middle is not None
-            and middle == later * repeats)
-    status = board_lines(out, "@@ terminal end ")
-    check(same, "terminal clock on the serial console: %d bytes, the host's start-up (%d), "
+    middle = board[len(first):len(board) - len(ending)]
+    repeats = len(middle) // len(later) if later else 0
+    same = (len(board) >= len(first) + len(ending) and board.startswith(first)
+            and board.endswith(ending) and middle == later * repeats)
+    status = board_lines(out, "@@ terminal %s end " % program)
+    check(same, "%s %s on the serial console: %d bytes, the host's start-up (%d), "
           "%d later iterations (%d each) and ending (%d)"
-          % (len(board), len(first), repeats, len(later), len(ending)))
-    check(status[:1] == ["status=0 "], "terminal clock ended: %s" % status)
+          % (program, case[5], len(board), len(first), repeats, len(later), len(ending)))
+    check(status[:1] == ["status=0 "], "%s ended: %s" % (program, status))
 
 
 def main():
@@ -387,7 +397,7 @@ def main():
           % (os.path.basename(kernel), os.path.getsize(initramfs) // 1024, libraries))
 
     frame = host_frame(native, work)
-    terminal = host_terminal(native)
+    terminal = [host_terminal(native, case) for case in TERMINAL]
     screen_path = os.path.join(work, "screendump.ppm")
     if os.path.exists(screen_path):
         os.remove(screen_path)
@@ -397,7 +407,8 @@ def main():
     check(b"@@ all done" in out, "the board ran every check (console in %s/console.log)" % work)
     check_screen(out, screen_path, frame)
     check_saves(out)
-    check_terminal(out, terminal)
+    for case, host in zip(TERMINAL, terminal):
+        check_terminal(out, case, host)
     print("board: %d failures, %.0f s" % (len(failures), time.monotonic() - started))
     return 1 if failures else 0
 
