@@ -1,0 +1,48 @@
+"""What the board check runs and expects: the saves, the screen and the
+terminal clock's runs (the board reads them from files in its initramfs)."""
+import calendar
+import time
+
+# The zones whose files the board carries.
+ZONES = ["UTC", "Asia/Tokyo", "America/New_York", "Europe/Berlin"]
+
+RIGHT, UP, DOWN, ENTER = 275, 273, 274, 13
+
+
+def utc(text):
+    """Seconds since the epoch of a "YYYY-MM-DD HH:MM:SS" UTC time."""
+    return calendar.timegm(time.strptime(text, "%Y-%m-%d %H:%M:%S"))
+
+
+def edit_script(field, key, times):
+    """Edit mode, move to the field (0 year .. 5 second), press key, save."""
+    steps = ["t=0", "k=%d" % ENTER] + ["k=%d" % RIGHT] * field
+    steps += ["k=%d" % key] * times + ["k=%d" % ENTER, ""]
+    return " | ".join(steps) + " |"
+
+
+# name, TZ, clock set to (UTC), SDL shim script, the RTC afterwards (UTC).
+SAVES = [
+    # 10:00 in Tokyo, three hours back: 07:00 there is 22:00 UTC the day before.
+    ("UTC+9", "Asia/Tokyo", "2011-03-09 01:00:00", edit_script(3, DOWN, 3),
+     "2011-03-08 22:00:00"),
+    # 22:00 EST on the 10th, a day on across the change to EDT: 22:00 EDT on
+    # the 11th, 23 hours later.
+    ("UTC-5 with DST", "America/New_York", "2012-03-11 03:00:00", edit_script(2, UP, 1),
+     "2012-03-12 02:00:00"),
+    # A POSIX rule: 12:00 AEST on 5 October 2030, a day on into AEDT (UTC+11).
+    ("POSIX TZ AEST-10AEDT,M10.1.0,M4.1.0/3", "AEST-10AEDT,M10.1.0,M4.1.0/3",
+     "2030-10-05 02:00:00", edit_script(2, UP, 1), "2030-10-06 01:00:00"),
+    # After 2038: midnight of 2038 in Tokyo, three years on.
+    ("after 2038 (UTC+9)", "Asia/Tokyo", "2037-12-31 15:00:00", edit_script(0, UP, 3),
+     "2040-12-31 15:00:00"),
+]
+# Seconds the clock may run on between the setting and the reading: the
+# program's start-up under emulation and the reading itself.
+SAVE_SLACK = 30
+
+SCREEN = ("Europe/Berlin", utc("2012-02-29 14:27:35"), "t=0 | w=/tmp/go |")
+# The terminal clock on the serial console: the glibc build at the clock
+# shim's time, and the static musl build with the board's clock set.
+TERMINAL = [("tessavond", "UTC", utc("2024-03-05 10:20:30"), 24, 80, "-s -b -c -d 999999999"),
+            ("tessavond-musl", "UTC", utc("2024-03-05 10:20:30"), 24, 80, "-b -c -d 999999999")]

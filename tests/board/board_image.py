@@ -1,0 +1,96 @@
+"""The emulated board's initramfs: busybox, the ARM builds with every armhf
+library they load, the font, the zones and the cases for check.sh."""
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from board_cases import SAVES, SCREEN, TERMINAL, ZONES, utc
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ARM_LIBS = ["/lib/arm-linux-gnueabihf", "/usr/lib/arm-linux-gnueabihf",
+            "/usr/lib/arm-linux-gnueabihf/pulseaudio"]
+FONT = "/usr/local/share/fonts/mplus-2p-medium.ttf"
+
+
+def extract_debs(work):
+    root = os.path.join(work, "unpacked")
+    if not os.path.isdir(root):
+        os.makedirs(root)
+        for deb in glob.glob(os.path.join(work, "debs", "*.deb")):
+            subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+    kernel = glob.glob(os.path.join(root, "boot", "vmlinuz-*"))[0]
+    dtb = glob.glob(os.path.join(root, "usr", "lib", "linux-image-*", "vexpress-v2p-ca9.dtb"))[0]
+    return root, kernel, dtb
+
+
+def needed(path):
+    out = subprocess.run(["readelf", "-d", path], capture_output=True, text=True).stdout
+    return [l.split("[")[1].split("]")[0] for l in out.splitlines() if "(NEEDED)" in l]
+
+
+def library_closure(programs):
+    found, todo = {}, list(programs)
+    while todo:
+        for name in needed(todo.pop()):
+            if name in found:
+                continue
+            for d in ARM_LIBS:
+                if os.path.exists(os.path.join(d, name)):
+                    found[name] = os.path.realpath(os.path.join(d, name))
+                    todo.append(found[name])
+                    break
+            else:
+                sys.exit("board: no armhf library %s" % name)
+    return found
+
+
+def make_initramfs(work, target, unpacked, out):
+    tree = tempfile.mkdtemp(dir=work)
+    for d in ["bin", "dev", "proc", "sys", "tmp", "board", "lib/arm-linux-gnueabihf",
+              "usr/local/share/fonts"]:
+        os.makedirs(os.path.join(tree, d), exist_ok=True)
+    shutil.copy(os.path.join(unpacked, "bin", "busybox"), os.path.join(tree, "bin"))
+    with open(os.path.join(tree, "init"), "w") as f:
+        f.write("#!/bin/busybox sh\n/bin/busybox --install -s /bin\n"
+                "mount -t proc proc /proc\nmount -t sysfs sys /sys\n"
+                "mount -t devtmpfs dev /dev\nmount -t tmpfs tmp /tmp\n"
+                "sh /board/check.sh\npoweroff -f\n")
+    os.chmod(os.path.join(tree, "init"), 0o755)
+
+    programs = [os.path.join(target, p) for p in
+                ["Tavlino", "tessavond", "tessavond-musl", "libsdl_shim.so", "libclock_shim.so",
+                 "board_clock"]]
+    for p in programs + [os.path.join(HERE, "check.sh")]:
+        shutil.copy(p, os.path.join(tree, "board"))
+    libs = library_closure(programs)
+    for name, path in libs.items():
+        shutil.copy(path, os.path.join(tree, "lib/arm-linux-gnueabihf", name))
+    loader = "lib/arm-linux-gnueabihf/ld-linux-armhf.so.3"
+    shutil.copy(os.path.realpath("/" + loader), os.path.join(tree, loader))
+    os.symlink("/" + loader, os.path.join(tree, "lib/ld-linux-armhf.so.3"))
+    shutil.copy(os.path.realpath(FONT), os.path.join(tree, FONT.lstrip("/")))
+    for zone in ZONES:
+        dest = os.path.join(tree, "usr/share/zoneinfo", zone)
+        os.makedirs(os.path.dirname(dest), exist_ok=True)
+        shutil.copy(os.path.join("/usr/share/zoneinfo", zone), dest)
+
+    with open(os.path.join(tree, "board/cases"), "w") as f:
+        for name, tz, start, script, _ in SAVES:
+            f.write("%s|%s|%d|%s\n" % (name, tz, utc(start), script))
+    with open(os.path.join(tree, "board/screen"), "w") as f:
+        f.write("%s|%d|%s\n" % SCREEN)
+    with open(os.path.join(tree, "board/terminal"), "w") as f:
+        for case in TERMINAL:
+            f.write("%s|%s|%d|%d|%d|%s\n" % case)
+
+    files = subprocess.run(["find", "."], cwd=tree, capture_output=True, check=True).stdout
+    archive = subprocess.run(["cpio", "-o", "-H", "newc", "--quiet"], cwd=tree, input=files,
+                             capture_output=True, check=True).stdout
+    with open(out, "wb") as f:
+        f.write(subprocess.run(["gzip", "-1"], input=archive, capture_output=True,
+                               check=True).stdout)
+    shutil.rmtree(tree)
+    return len(libs)
