@@ -284,9 +284,19 @@ def start_xvfb():
                              "-nolisten", "tcp"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, start_new_session=True)
     os.close(write_end)
-    number = os.read(read_end, 16).decode().strip()
+    # The server writes the number and its newline separately, and dies if
+    # the pipe is closed in between: read up to the newline.
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            break
+        number += chunk
     os.close(read_end)
-    return xvfb, ":" + number
+    time.sleep(0.2)
+    if xvfb.poll() is not None:
+        sys.exit(f"measure: Xvfb ended at start with {xvfb.returncode}")
+    return xvfb, ":" + number.decode().strip()
 
 
 def programs(build, clocks, directory, with_peers):

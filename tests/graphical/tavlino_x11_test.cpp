@@ -26,11 +26,15 @@ protected:
                               "640x480x24", "-nolisten", "tcp"},
                              {}, "", dir + "/xvfb.log");
         close(fds[1]);
-        char number[16] = {};
-        ssize_t n = read(fds[0], number, sizeof number - 1); // written once the server is up
+        // Written once the server is up, the number and its newline apart: the
+        // server dies if the pipe closes in between, so read up to the newline.
+        std::string number;
+        char c;
+        while (number.find('\n') == std::string::npos && read(fds[0], &c, 1) == 1)
+            number += c;
         close(fds[0]);
-        ASSERT_GT(n, 0) << read_file(dir + "/xvfb.log");
-        display = ":" + std::string(number, strcspn(number, "\n"));
+        ASSERT_NE(number.find('\n'), std::string::npos) << read_file(dir + "/xvfb.log");
+        display = ":" + number.substr(0, number.find('\n'));
         // Wait until the server takes connections.
         for (int i = 0; i < 50; i++) {
             if (shell_output("DISPLAY=" + display +
