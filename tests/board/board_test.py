@@ -11,8 +11,11 @@ ARM builds, on a serial console with no display. check.sh runs inside:
 - saves through the real system clock and the PL031 RTC (no clock shim,
   inside the guest only): the RTC must hold the saved instant in UTC, read
   back with the board's own 64-bit RTC_RD_TIME and with hwclock;
-- the terminal clock on the serial console: the same bytes as on the host
-  for the same time and size.
+- the terminal clock on the serial console, the glibc build and the static
+  musl build: the same bytes as on the host for the same time and size.
+
+What is checked is in board_cases.py; board_image.py makes the initramfs,
+board_host.py the host's references and board_machine.py boots the board.
 
 usage: board_test.py NATIVE_BUILD TARGET_BUILD WORK_DIR
 WORK_DIR holds the kernel and busybox packages (apt-get download).
