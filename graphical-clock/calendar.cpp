@@ -44,7 +44,7 @@ static int civil_weekday(long long y, int month)
     return (int)(((w % 7) + 7) % 7);
 }
 
-int first_weekday(int year, int month, long long *shown_year)
+int calendar_first_weekday(int year, int month, long long *shown_year)
 {
     struct tm first = {};
     first.tm_year = year;
@@ -80,7 +80,7 @@ static SDL_Color column_colour(int column)
 void draw_calendar(int year, int month, int mark_day)
 {
     long long shown_year;
-    int cell = first_weekday(year, month, &shown_year);
+    int cell = calendar_first_weekday(year, month, &shown_year);
 
     text_draw(font_large, screen, CALENDAR_HEADER_X, CALENDAR_HEADER_Y, COLOUR_WHITE,
               "%04lld / %s  -%d-", shown_year, MONTH_NAMES[month], month + 1);

@@ -13,5 +13,5 @@ constexpr int calendar_row_y(int row) { return CALENDAR_GRID_Y + CALENDAR_ROW_HE
 // year: years since 1900; month: 0..11.
 int days_in_month(int year, int month);
 // Weekday (0 = Sunday) of the first of the month, and the year to show for it.
-int first_weekday(int year, int month, long long *shown_year);
+int calendar_first_weekday(int year, int month, long long *shown_year);
 void draw_calendar(int year, int month, int mark_day);

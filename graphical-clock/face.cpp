@@ -33,17 +33,17 @@ static int wrap_angle(int a)
     return a % 360;
 }
 
-int second_hand_angle(int second)
+int face_second_hand_angle(int second)
 {
     return wrap_angle((6 * second - 90) % 360);
 }
 
-int minute_hand_angle(int minute, int second)
+int face_minute_hand_angle(int minute, int second)
 {
     return wrap_angle(6 * minute + second / 10 - 90);
 }
 
-int hour_hand_angle(int hour, int minute)
+int face_hour_hand_angle(int hour, int minute)
 {
     return wrap_angle((hour % 12) * 30 + minute / 2 - 90);
 }
@@ -73,9 +73,9 @@ void draw_face(int hour, int minute, int second)
         int y = FACE_CENTRE_Y + (int)(sin_table[d] * DOT_RADIUS);
         put_pixel(screen, x, y, i % 5 == 0 ? red : white);
     }
-    draw_hand(second_hand_angle(second), 38.0f, -10.0f, white);
-    draw_hand(minute_hand_angle(minute, second), 34.0f, -10.0f, white);
-    draw_hand(hour_hand_angle(hour, minute), 30.0f, -5.0f, white);
+    draw_hand(face_second_hand_angle(second), 38.0f, -10.0f, white);
+    draw_hand(face_minute_hand_angle(minute, second), 34.0f, -10.0f, white);
+    draw_hand(face_hour_hand_angle(hour, minute), 30.0f, -5.0f, white);
 
     if (locked)
         SDL_UnlockSurface(screen);

@@ -9,7 +9,7 @@ extern float sin_table[360];
 
 void build_trig_tables();
 // Angle in whole degrees (0 = 3 o'clock, clockwise) of each hand.
-int second_hand_angle(int second);
-int minute_hand_angle(int minute, int second);
-int hour_hand_angle(int hour, int minute);
+int face_second_hand_angle(int second);
+int face_minute_hand_angle(int minute, int second);
+int face_hour_hand_angle(int hour, int minute);
 void draw_face(int hour, int minute, int second);

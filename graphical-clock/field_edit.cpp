@@ -71,3 +71,37 @@ void field_decrement(struct tm *tm, EditField field)
     default: break;
     }
 }
+
+static int field_value(const struct tm *tm, EditField field)
+{
+    const int values[EDIT_FIELD_COUNT] = {tm->tm_year, tm->tm_mon,  tm->tm_mday,
+                                          tm->tm_hour, tm->tm_min, tm->tm_sec};
+    return field < EDIT_FIELD_COUNT ? values[field] : 0;
+}
+
+int field_step_time(time_t *shown, EditField field, int direction)
+{
+    struct tm wanted = *localtime(shown);
+    // mktime moves a time inside a daylight-saving gap forward (02:30 on the
+    // day the clocks go from 02:00 to 03:00 becomes 03:30), which would leave
+    // the stepped field where it was. Such values are stepped over; a field
+    // has at most 60 of them to try.
+    for (int tries = 0; tries < 60; tries++) {
+        if (direction > 0)
+            field_increment(&wanted, field);
+        else
+            field_decrement(&wanted, field);
+        struct tm got = wanted;
+        // The stepped date may lie on the other side of a daylight-saving
+        // change: let mktime find its flag, so the hour and minute stay.
+        got.tm_isdst = -1;
+        time_t t = mktime(&got);
+        if (t == (time_t)-1)
+            return -1;
+        if (field_value(&got, field) == field_value(&wanted, field)) {
+            *shown = t;
+            return 0;
+        }
+    }
+    return -1;
+}

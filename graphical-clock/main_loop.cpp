@@ -1,14 +1,13 @@
 #include "main_loop.h"
 
-#include <time.h>
+#include <errno.h>
 
 #include "display.h"
 #include "frame.h"
-#include "field_edit.h"
 #include "set_clock.h"
 #include "stop_signals.h"
 
-uint32_t tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
+uint32_t loop_tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
 {
     uint32_t since = now - *last_tick;
     // Half the counter's range or more is no time passed: the counter went
@@ -28,30 +27,41 @@ uint32_t tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
     return n;
 }
 
-// The loop's state, for one run of the clock.
-struct ClockLoop {
-    time_t shown_time;   // the time on show; in edit mode the edited one; runs on in both
-    time_t saved_time;   // what Escape returns an edit to; runs on like shown_time
-    int edit_mode;       // 0 browse, 1 edit
-    EditField edit_field; // the field Up and Down step; kept from one edit to the next
-    int browse_year, browse_month; // the calendar's month in browse mode (tm_year, tm_mon)
-    int home_year, home_month;     // where Backspace, Tab and Space return the calendar:
-                                   // the month of the start or of the last save, never
-                                   // moved on by the running clock
-    int redraw;          // a frame is due; the loop does not sleep while it is set
-    int quit;            // leave the loop; events still queued are dropped
-    uint32_t tick_base;  // ticks from which whole seconds are counted (moves by 1000s)
-    uint32_t last_tick;  // ticks at the last one-second step
-};
+int loop_clock_moved(time_t counted, time_t now)
+{
+    time_t lag = now - counted;
+    return lag < 0 || lag > LOOP_LAG_MAX;
+}
 
 static void present_frame(const ClockLoop *c)
 {
-    draw_frame(c->shown_time, c->edit_mode, c->edit_field, c->browse_year, c->browse_month);
+    draw_frame(c);
     // Flipped twice on purpose: were the surface double-buffered, both buffers
     // would then hold the frame; on the plain surface the second flip repeats
     // the update. Every frame is presented twice, and the tests count flips.
     SDL_Flip(screen);
     SDL_Flip(screen);
+}
+
+// The system clock was moved by someone else (a network time, a date set by
+// hand, a suspend the tick counter did not see): take its time again, as at
+// the start, and count on from there. An edit on show stays as it is; Escape
+// returns it to the new time. The calendar's home month follows, and so does
+// the browsed month unless the user had paged away from home.
+static void take_system_time(ClockLoop *c, time_t now, uint32_t ticks)
+{
+    struct tm local = *localtime(&now);
+    if (c->browse_year == c->home_year && c->browse_month == c->home_month) {
+        c->browse_year = local.tm_year;
+        c->browse_month = local.tm_mon;
+    }
+    c->home_year = local.tm_year;
+    c->home_month = local.tm_mon;
+    c->saved_time = now;
+    if (!c->edit_mode)
+        c->shown_time = now;
+    c->tick_base = c->last_tick = ticks;
+    c->redraw = 1;
 }
 
 static void browse_key(ClockLoop *c, SDLKey key)
@@ -91,45 +101,39 @@ static void browse_key(ClockLoop *c, SDLKey key)
     }
 }
 
-static void step_field(ClockLoop *c, void (*step)(struct tm *, EditField))
-{
-    struct tm copy = *localtime(&c->shown_time);
-    step(&copy, c->edit_field);
-    // The stepped date may lie on the other side of a daylight-saving change:
-    // let mktime find its flag, so the hour and minute on show stay as they are.
-    copy.tm_isdst = -1;
-    time_t t = mktime(&copy);
-    // A time the platform cannot represent keeps the value on show.
-    if (t != (time_t)-1)
-        c->shown_time = t;
-    c->redraw = 1;
-}
-
 static void save_edit(ClockLoop *c)
 {
     c->redraw = 1;
     c->edit_mode = 0;
-    c->saved_time = c->shown_time;
     struct tm local = *localtime(&c->shown_time);
-    c->home_year = local.tm_year;
-    c->home_month = local.tm_mon;
     // The tick counter may follow the system clock, which this save moves:
     // what the counter moves meanwhile is the save's doing, not time passed.
     uint32_t before = SDL_GetTicks();
-    set_clock(&local);
+    int result = set_clock(&local);
+    int error = errno;
     uint32_t moved = SDL_GetTicks() - before;
     c->tick_base += moved;
     c->last_tick += moved;
+    c->notice = set_clock_notice(result, error);
+    if (result == SET_CLOCK_NOT_SET) {
+        // Nothing was saved: the screen shows the system's time again, and
+        // the home month stays where it was.
+        c->shown_time = c->saved_time;
+        return;
+    }
+    c->saved_time = c->shown_time;
+    c->home_year = local.tm_year;
+    c->home_month = local.tm_mon;
 }
 
 static void edit_key(ClockLoop *c, SDLKey key)
 {
     switch (key) {
     case SDLK_UP:
-        step_field(c, field_increment);
-        break;
     case SDLK_DOWN:
-        step_field(c, field_decrement);
+        // A time the platform cannot represent keeps the value on show.
+        field_step_time(&c->shown_time, c->edit_field, key == SDLK_UP ? +1 : -1);
+        c->redraw = 1;
         break;
     case SDLK_RIGHT:
         c->edit_field = c->edit_field + 1 >= EDIT_FIELD_COUNT ? 0 : c->edit_field + 1;
@@ -162,6 +166,11 @@ static void pump_events(ClockLoop *c)
     while (SDL_PollEvent(&event)) {
         if (c->quit)
             break; // the event just taken is dropped
+        if (event.type == SDL_KEYDOWN && c->notice != nullptr) {
+            // A notice stays until the next key, which then acts as always.
+            c->notice = nullptr;
+            c->redraw = 1;
+        }
         if (event.type == SDL_QUIT)
             c->quit = 1;
         else if (event.type == SDL_KEYDOWN && c->edit_mode)
@@ -191,12 +200,18 @@ void run_clock()
     c.last_tick = c.tick_base;
 
     while (!c.quit) {
-        uint32_t n = tick_step(&c.tick_base, &c.last_tick, SDL_GetTicks());
+        uint32_t ticks = SDL_GetTicks();
+        uint32_t n = loop_tick_step(&c.tick_base, &c.last_tick, ticks);
         if (n > 0) {
             c.shown_time += n;
             c.saved_time += n;
             c.redraw = 1;
         }
+        // Read every pass, so that the frame after an outside change of the
+        // system clock already shows the new time.
+        now = time(nullptr);
+        if (loop_clock_moved(c.saved_time, now))
+            take_system_time(&c, now, ticks);
         if (c.redraw) {
             present_frame(&c);
             c.redraw = 0;

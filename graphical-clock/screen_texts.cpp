@@ -8,13 +8,16 @@ const char TITLE_TEXT[] = "Tavlino";
 const char HELP_EDIT_TEXT[] = "Press Arrows to move and set, Enter to save, Esc to cancel.";
 const char HELP_BROWSE_TEXT[] = "Press Arrows to show months, BS for current.  Enter to set.";
 
-void draw_background(int edit_mode)
+void draw_background(int edit_mode, const char *notice)
 {
     Uint32 fill = SDL_MapRGB(screen->format, 0, 0, 64);
     SDL_FillRect(screen, nullptr, fill);
     text_draw(font_large, screen, 0, 0, COLOUR_WHITE, "%s", TITLE_TEXT);
-    text_draw(font_small, screen, 0, HELP_Y, COLOUR_WHITE, "%s",
-              edit_mode ? HELP_EDIT_TEXT : HELP_BROWSE_TEXT);
+    if (notice != nullptr)
+        text_draw(font_small, screen, 0, HELP_Y, COLOUR_RED, "%s", notice);
+    else
+        text_draw(font_small, screen, 0, HELP_Y, COLOUR_WHITE, "%s",
+                  edit_mode ? HELP_EDIT_TEXT : HELP_BROWSE_TEXT);
 }
 
 void draw_datetime_line(const struct tm *tm)

@@ -1,5 +1,6 @@
 #include "set_clock.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <linux/rtc.h>
 #include <stdio.h>
@@ -13,18 +14,14 @@ static_assert(RTC_SET_TIME == 0x4024700a, "RTC_SET_TIME request number");
 // musl 1.2 on.
 static_assert(sizeof(time_t) == 8, "a 64-bit time_t is needed: glibc 2.34 or musl 1.2 or newer");
 
-int set_clock(const struct tm *local)
+// Each fits the help line's 320 pixels in the small font.
+const char NOTICE_NO_PERMISSION[] = "Time not saved: no permission to set the clock";
+const char NOTICE_REFUSED[] = "Time not saved: the system clock refused this date";
+const char NOTICE_RTC_NOT_SET[] = "Hardware clock not set: the time is lost at restart";
+
+// Writes the instant to the hardware clock; SET_CLOCK_SAVED or SET_CLOCK_RTC_FAILED.
+static int set_rtc(time_t t)
 {
-    struct tm copy = *local;
-    time_t t = mktime(&copy);
-    // An instant the platform cannot represent sets neither clock.
-    if (t == (time_t)-1)
-        return -1;
-
-    struct timespec now = {};
-    now.tv_sec = t;
-    clock_settime(CLOCK_REALTIME, &now); // a refusal (no privilege) stays silent
-
     struct tm *utc = gmtime(&t);
     struct rtc_time rtc = {};
     rtc.tm_sec = utc->tm_sec;
@@ -37,13 +34,45 @@ int set_clock(const struct tm *local)
     int fd = open(RTC_DEVICE, O_RDWR);
     if (fd < 0) {
         puts("Failed to open!!");
-        return -1;
+        return SET_CLOCK_RTC_FAILED;
     }
-    int result = 0;
+    int result = SET_CLOCK_SAVED;
     if (ioctl(fd, RTC_SET_TIME, &rtc) < 0) {
         puts("Failed to set time!");
-        result = -1;
+        result = SET_CLOCK_RTC_FAILED;
     }
     close(fd);
     return result;
+}
+
+int set_clock(const struct tm *local)
+{
+    struct tm copy = *local;
+    time_t t = mktime(&copy);
+    // An instant the platform cannot represent sets neither clock.
+    if (t == (time_t)-1) {
+        errno = EOVERFLOW;
+        return SET_CLOCK_NOT_SET;
+    }
+
+    struct timespec now = {};
+    now.tv_sec = t;
+    int refused = clock_settime(CLOCK_REALTIME, &now) != 0 ? errno : 0;
+    // The hardware clock is written either way, as it always was; a refusal
+    // of the system clock is what the caller hears of first.
+    int result = set_rtc(t);
+    if (refused != 0) {
+        errno = refused;
+        return SET_CLOCK_NOT_SET;
+    }
+    return result;
+}
+
+const char *set_clock_notice(int result, int error)
+{
+    if (result == SET_CLOCK_RTC_FAILED)
+        return NOTICE_RTC_NOT_SET;
+    if (result != SET_CLOCK_NOT_SET)
+        return nullptr;
+    return error == EPERM || error == EACCES ? NOTICE_NO_PERMISSION : NOTICE_REFUSED;
 }

@@ -5,4 +5,18 @@
 
 #define RTC_DEVICE "/dev/rtc0"
 
+// What set_clock did.
+constexpr int SET_CLOCK_SAVED = 0;       // both clocks hold the time
+constexpr int SET_CLOCK_RTC_FAILED = -1; // the system clock holds it; the hardware clock
+                                         // could not be opened or refused it
+constexpr int SET_CLOCK_NOT_SET = -2;    // the system clock was not set; errno says why
+
 int set_clock(const struct tm *local);
+
+// What the screen says after a save that did not set both clocks (the words
+// for errno after SET_CLOCK_NOT_SET); null after a whole save.
+const char *set_clock_notice(int result, int error);
+
+extern const char NOTICE_NO_PERMISSION[];
+extern const char NOTICE_REFUSED[];
+extern const char NOTICE_RTC_NOT_SET[];

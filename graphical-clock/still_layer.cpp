@@ -12,7 +12,7 @@ static int valid = 0;
 static int same(const StillParts *a, const StillParts *b)
 {
     return a->edit_mode == b->edit_mode && a->year == b->year && a->month == b->month &&
-           a->mark == b->mark;
+           a->mark == b->mark && a->notice == b->notice;
 }
 
 int still_layer_restore(const StillParts *parts)

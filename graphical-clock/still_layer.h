@@ -1,12 +1,14 @@
 // The parts of a frame that stay the same from one second to the next.
 #pragma once
 
-// What the still parts show: the mode (its help line) and the calendar's
-// month and marked day (tm_year, tm_mon conventions; 0: no mark).
+// What the still parts show: the mode (its help line), the calendar's month
+// and marked day (tm_year, tm_mon conventions; 0: no mark) and the notice in
+// the help line's place (one of the constant texts, or null).
 struct StillParts {
     int edit_mode;
     int year;
     int month, mark;
+    const char *notice;
 };
 
 // Copies the still parts into the screen when they were kept for `parts`;

@@ -23,10 +23,13 @@ static void BM_GraphicalFrame(benchmark::State &state)
         state.SkipWithError("no screen or font");
         return;
     }
-    time_t t = 1329214117; // 2012-02-14 10:08:37
+    ClockLoop loop = {};
+    loop.shown_time = 1329214117; // 2012-02-14 10:08:37
+    loop.browse_year = 112;       // browsing February 2012
+    loop.browse_month = 1;
     for (auto _ : state) {
-        draw_frame(t, 0, 0, 112, 1); // browsing February 2012
-        t++; // a new second every frame, as the running clock draws them
+        draw_frame(&loop);
+        loop.shown_time++; // a new second every frame, as the running clock draws them
     }
 }
 BENCHMARK(BM_GraphicalFrame);

@@ -146,9 +146,9 @@ TEST(CalendarWeekday, OwnArithmeticAgreesWithThePlatform)
     for (int year = -100; year <= 600; year += 7) {
         for (int month = 0; month < 12; month++) {
             long long shown_platform, shown_own;
-            int platform = first_weekday(year, month, &shown_platform);
+            int platform = calendar_first_weekday(year, month, &shown_platform);
             setenv("SHIM_MKTIME", "fail", 1);
-            int own = first_weekday(year, month, &shown_own);
+            int own = calendar_first_weekday(year, month, &shown_own);
             unsetenv("SHIM_MKTIME");
             ASSERT_EQ(platform, own) << year + 1900 << "-" << month + 1;
             ASSERT_EQ(shown_platform, shown_own);
@@ -161,7 +161,7 @@ TEST_F(Calendar, UnrepresentableYearStillShowsAMonth)
 {
     setenv("SHIM_MKTIME", "fail", 1); // as on a platform whose time_t ends in 2038
     long long shown;
-    EXPECT_EQ(first_weekday(200, 0, &shown), 5); // 1 January 2100 is a Friday
+    EXPECT_EQ(calendar_first_weekday(200, 0, &shown), 5); // 1 January 2100 is a Friday
     EXPECT_EQ(shown, 2100);
     draw_calendar(200, 0, 0);
     EXPECT_TRUE(cell_empty(4, 0));

@@ -27,31 +27,66 @@ std::string repeat(int k, int times)
 
 } // namespace
 
-// With SHIM_WALL the ticks are SDL's own, computed from a fake wall clock that
-// the intercepted clock setting really moves, as on a device.
-TEST(TavlinoClockSteps, ShownTimeFollowsOnlyTimePassed)
+// The ticks either follow the system clock, as SDL's own do on Debian (wall:
+// SHIM_WALL, SDL's ticks computed from a fake wall clock that the
+// intercepted clock setting really moves), or count on by themselves
+// (monotonic: scripted ticks). Either way the clock shows the system's time,
+// whoever moved it and by however much; its own saves are no outside change.
+TEST(TavlinoClockSteps, ShownTimeFollowsTheSystemClock)
 {
     const time_t start = utc_time(2011, 12, 30, 10, 59, 50);
+    const long long hour = 3600, days30 = 30 * 86400;
+    const std::string wall = "SHIM_WALL=1", monotonic = "";
     struct Case {
         const char *why;
-        std::string keys; // after the edit has begun on the year
-        time_t saved;     // 0: nothing saved
-        time_t shown;     // the time on show a second later
-        int mark;         // the day marked in December 2011
+        std::string ticks; // wall or monotonic
+        time_t from;       // the system's time at the start
+        std::string keys;  // after the first frame
+        time_t saved;      // 0: nothing saved
+        time_t shown;      // the time on show a second later
+        int year, month, mark; // the calendar then
+        uint32_t tick0 = 0;    // where monotonic ticks start
     };
+    auto moved = [](long long seconds) { return " c=" + std::to_string(seconds * 1000) + " |"; };
+    const std::string edit_hour = key(ENTER) + repeat(RIGHT, 3);
     const Case cases[] = {
-        {"saved one hour back", repeat(RIGHT, 3) + key(DOWN) + key(ENTER), start - 3600,
-         start - 3600 + 1, 30},
-        {"saved one hour ahead", repeat(RIGHT, 3) + key(UP) + key(ENTER), start + 3600,
-         start + 3600 + 1, 30},
-        {"saved two seconds back", repeat(RIGHT, 5) + repeat(DOWN, 2) + key(ENTER), start - 2,
-         start - 2 + 1, 30},
-        {"set back an hour by another program", key(27) + " +-3600000 |", 0, start + 1, 30},
+        {"saved one hour back", wall, start, edit_hour + key(DOWN) + key(ENTER), start - hour,
+         start - hour + 1, 2011, 12, 30},
+        {"saved one hour ahead", wall, start, edit_hour + key(UP) + key(ENTER), start + hour,
+         start + hour + 1, 2011, 12, 30},
+        {"saved two seconds back", wall, start,
+         key(ENTER) + repeat(RIGHT, 5) + repeat(DOWN, 2) + key(ENTER), start - 2, start - 1, 2011,
+         12, 30},
+        {"saved one hour back, monotonic ticks", monotonic, start,
+         edit_hour + key(DOWN) + key(ENTER), start - hour, start - hour + 1, 2011, 12, 30},
+        {"set back an hour by another program", wall, start, moved(-hour), 0, start - hour + 1,
+         2011, 12, 30},
+        {"set back an hour, monotonic ticks", monotonic, start, moved(-hour), 0,
+         start - hour + 1, 2011, 12, 30},
+        {"set an hour ahead, monotonic ticks", monotonic, start, moved(hour), 0,
+         start + hour + 1, 2011, 12, 30},
+        {"30 days on", wall, start, moved(days30), 0, start + days30 + 1, 2012, 1, 29},
+        {"a 30-day suspend the ticks did not count", monotonic, start, moved(days30), 0,
+         start + days30 + 1, 2012, 1, 29},
+        {"30 days back", wall, start, moved(-days30), 0, start - days30 + 1, 2011, 11, 30},
+        {"30 days back, monotonic ticks", monotonic, start, moved(-days30), 0,
+         start - days30 + 1, 2011, 11, 30},
+        {"started in 2000, then the date from the network", monotonic,
+         utc_time(2000, 1, 1, 0, 0, 5), moved(start - utc_time(2000, 1, 1, 0, 0, 5)), 0,
+         start + 1, 2011, 12, 30},
+        {"started in 1970, then the date from the network", wall, 0, moved(start), 0, start + 1,
+         2011, 12, 30},
+        {"an hour on, with the ticks about to wrap", monotonic, start, moved(hour), 0,
+         start + hour + 1, 2011, 12, 30, 0xFFFFFED8u},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.why);
-        TavlinoRun run = run_tavlino("|" + key(ENTER) + c.keys + " | +1001 | |", start, "UTC",
-                                     {"SHIM_WALL=1", "SHIM_RTC=noopen"});
+        std::vector<std::string> env;
+        if (!c.ticks.empty())
+            env.push_back(c.ticks);
+        TavlinoRun run = run_tavlino("t=" + std::to_string(c.tick0) + " |" + c.keys +
+                                         " | +1001 | |",
+                                     c.from, "UTC", env);
         EXPECT_EQ(run.result.status, 0);
         std::vector<std::string> set = log_lines(run, "clock_settime");
         if (c.saved != 0) {
@@ -62,9 +97,28 @@ TEST(TavlinoClockSteps, ShownTimeFollowsOnlyTimePassed)
         }
         ASSERT_GE(run.frames.size(), 3u);
         EXPECT_EQ(frame_difference(run.frames.back(),
-                                   expected_frame(browse_frame(c.shown, 2011, 12, c.mark))),
+                                   expected_frame(browse_frame(c.shown, c.year, c.month, c.mark))),
                   0);
     }
+}
+
+// An edit on show stays as the user left it when the clock is moved under it;
+// Escape then returns to the system's new time.
+TEST(TavlinoClockSteps, EditIsKeptWhenTheClockMovesAndEscapeTakesTheNewTime)
+{
+    const time_t start = utc_time(2011, 12, 30, 10, 59, 50);
+    TavlinoRun run = run_tavlino("t=0 |" + key(ENTER) + repeat(RIGHT, 3) + key(UP) +
+                                     " c=-3600000 | +1001 |" + key(27),
+                                 start);
+    ASSERT_GE(run.frames.size(), 5u);
+    size_t last = run.frames.size() - 1;
+    EXPECT_EQ(frame_difference(run.frames[last - 2],
+                               expected_frame(edit_frame(start + 3600 + 1, 3))),
+              0);
+    EXPECT_EQ(frame_difference(run.frames[last],
+                               expected_frame(browse_frame(start - 3600 + 1, 2011, 12, 30))),
+              0);
+    EXPECT_TRUE(log_lines(run, "clock_settime").empty());
 }
 
 TEST(TavlinoClockSteps, SteppingADateAcrossDaylightSavingKeepsTheHour)

@@ -84,17 +84,17 @@ TEST_F(Face, MidnightMatchesNoon)
 
 TEST_F(Face, HandAngles)
 {
-    EXPECT_EQ(second_hand_angle(0), 270);
-    EXPECT_EQ(hour_hand_angle(3, 0), 0);
-    EXPECT_EQ(second_hand_angle(30), 90);
-    EXPECT_EQ(minute_hand_angle(10, 30), 333);
-    EXPECT_EQ(hour_hand_angle(10, 10), 215);
-    EXPECT_EQ(second_hand_angle(59), 264);
-    EXPECT_EQ(minute_hand_angle(59, 59), 269);
-    EXPECT_EQ(hour_hand_angle(23, 59), 269);
-    EXPECT_EQ(second_hand_angle(61), 276);
+    EXPECT_EQ(face_second_hand_angle(0), 270);
+    EXPECT_EQ(face_hour_hand_angle(3, 0), 0);
+    EXPECT_EQ(face_second_hand_angle(30), 90);
+    EXPECT_EQ(face_minute_hand_angle(10, 30), 333);
+    EXPECT_EQ(face_hour_hand_angle(10, 10), 215);
+    EXPECT_EQ(face_second_hand_angle(59), 264);
+    EXPECT_EQ(face_minute_hand_angle(59, 59), 269);
+    EXPECT_EQ(face_hour_hand_angle(23, 59), 269);
+    EXPECT_EQ(face_second_hand_angle(61), 276);
     for (int h = 1; h < 12; h++)
-        EXPECT_EQ(hour_hand_angle(h + 12, 30), hour_hand_angle(h, 30));
+        EXPECT_EQ(face_hour_hand_angle(h + 12, 30), face_hour_hand_angle(h, 30));
 }
 
 TEST_F(Face, ThreeOClockHourHand)

@@ -127,3 +127,46 @@ TEST(FieldEdit, FieldsAboveFiveChangeNothing)
         EXPECT_EQ(memcmp(&b, &before, sizeof before), 0);
     }
 }
+
+// A step into a daylight-saving gap goes on past it, so the field always moves;
+// elsewhere mktime's normalisation is kept (29 February a year on is 1 March).
+TEST(FieldEdit, SteppingTheShownTimeStepsOverAGap)
+{
+    struct Case {
+        const char *why, *tz;
+        time_t from;
+        EditField field;
+        int dir;
+        time_t to;
+    };
+    const Case cases[] = {
+        {"Berlin, 03:30 CEST hour down: 01:30 CET", "Europe/Berlin",
+         utc_time(2024, 3, 31, 1, 30, 0), 3, -1, utc_time(2024, 3, 31, 0, 30, 0)},
+        {"Berlin, 01:30 CET hour down: 00:30", "Europe/Berlin", utc_time(2024, 3, 31, 0, 30, 0),
+         3, -1, utc_time(2024, 3, 30, 23, 30, 0)},
+        {"Berlin, 01:30 CET hour up: 03:30 CEST", "Europe/Berlin",
+         utc_time(2024, 3, 31, 0, 30, 0), 3, +1, utc_time(2024, 3, 31, 1, 30, 0)},
+        {"New York, 03:30 EDT hour down: 01:30 EST", "America/New_York",
+         utc_time(2024, 3, 10, 7, 30, 0), 3, -1, utc_time(2024, 3, 10, 6, 30, 0)},
+        {"New York, 01:30 EST hour up: 03:30 EDT", "America/New_York",
+         utc_time(2024, 3, 10, 6, 30, 0), 3, +1, utc_time(2024, 3, 10, 7, 30, 0)},
+        {"Lord Howe, 02:30 minute down: 02:00-02:29 do not exist, 02:59", "Australia/Lord_Howe",
+         utc_time(2024, 10, 5, 15, 30, 0), 4, -1, utc_time(2024, 10, 5, 15, 59, 0)},
+        {"Lord Howe, 02:59 minute up: 02:30", "Australia/Lord_Howe",
+         utc_time(2024, 10, 5, 15, 59, 0), 4, +1, utc_time(2024, 10, 5, 15, 30, 0)},
+        {"Berlin, an ordinary hour down", "Europe/Berlin", utc_time(2024, 3, 30, 1, 30, 0), 3, -1,
+         utc_time(2024, 3, 30, 0, 30, 0)},
+        {"29 February 2012, year up: 1 March 2013", "UTC", utc_time(2012, 2, 29, 10, 0, 0), 0,
+         +1, utc_time(2013, 3, 1, 10, 0, 0)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        setenv("TZ", c.tz, 1);
+        tzset();
+        time_t t = c.from;
+        EXPECT_EQ(field_step_time(&t, c.field, c.dir), 0);
+        EXPECT_EQ(t, c.to) << "off by " << (long long)(t - c.to) << " s";
+    }
+    setenv("TZ", "UTC", 1);
+    tzset();
+}

@@ -68,7 +68,9 @@ TEST(GoldenFrames, ScreensAtAFixedInstant)
     struct Case {
         const char *name; // tests/golden/<name>.png
         std::string script;
+        std::vector<std::string> env = {};
     };
+    const std::string save = "t=0 |" + keys(ENTER, 2) + " quit |"; // edit, save at once
     const Case cases[] = {
         {"browse-february-2012", "t=0 | quit |"},
         {"browse-six-rows-september-2012", "t=0 |" + keys(RIGHT, 7) + " quit |"},
@@ -78,6 +80,9 @@ TEST(GoldenFrames, ScreensAtAFixedInstant)
         {"edit-hour", "t=0 |" + keys(ENTER, 1) + keys(RIGHT, 3) + " quit |"},
         {"edit-minute", "t=0 |" + keys(ENTER, 1) + keys(RIGHT, 4) + " quit |"},
         {"edit-second", "t=0 |" + keys(ENTER, 1) + keys(RIGHT, 5) + " quit |"},
+        {"notice-no-permission", save, {"SHIM_SETTIME=refuse"}},
+        {"notice-refused", save, {"SHIM_SETTIME=range"}},
+        {"notice-rtc-not-set", save, {"SHIM_RTC=noopen"}},
     };
     bool update = getenv("CLOCKS_UPDATE_GOLDEN") != nullptr;
     if (update) {
@@ -93,7 +98,7 @@ TEST(GoldenFrames, ScreensAtAFixedInstant)
         << "): install that font, or make the frames anew and review them (see this file)";
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        TavlinoRun run = run_tavlino(c.script, INSTANT);
+        TavlinoRun run = run_tavlino(c.script, INSTANT, "UTC", c.env);
         ASSERT_GE(run.frames.size(), 3u);
         std::string path = golden_dir() + "/" + c.name + ".png";
         if (update)

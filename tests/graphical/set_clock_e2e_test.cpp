@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "set_clock.h"
 #include "tavlino_run.h"
 
 namespace {
@@ -87,21 +88,51 @@ TEST(SetClock, WindowCloseDuringAnEditSetsNothing)
     EXPECT_TRUE(clock_calls(run).empty());
 }
 
-TEST(SetClock, ScreenRunsOnFromTheSavedTimeAndHomeFollowsIt)
+// What the screen shows after a save: the saved time running on, or, when
+// the system clock was not set, the system's time; a notice in the help
+// line's place when either clock was not set, until the next key (Backspace,
+// which also brings the calendar home).
+TEST(SetClock, ScreenTellsWhatTheSaveDid)
 {
     time_t start = utc_time(2011, 12, 30, 23, 59, 50);
     time_t saved = utc_time(2012, 12, 30, 23, 59, 50);
-    // edit, year up, save (the device is missing), a second passes, Backspace.
-    TavlinoRun run = run_tavlino("t=0 | k=13 | k=273 | k=13 | | t=1001 | k=8 | |", start, "UTC",
-                                 {"SHIM_RTC=noopen"});
-    EXPECT_EQ(run.result.out, "Failed to open!!\n");
-    EXPECT_EQ(clock_calls(run)[0], settime_line(saved));
-
-    auto browse = browse_frame;
-    ASSERT_EQ(run.frames.size(), 13u);
-    EXPECT_EQ(frame_difference(run.frames[7], expected_frame(browse(saved, 2011, 12, 0))), 0);
-    EXPECT_EQ(frame_difference(run.frames[9], expected_frame(browse(saved + 1, 2011, 12, 0))), 0);
-    EXPECT_EQ(frame_difference(run.frames[11], expected_frame(browse(saved + 1, 2012, 12, 30))), 0);
+    struct Case {
+        const char *why;
+        std::vector<std::string> env;
+        std::string out;
+        const char *notice;
+        time_t shown; // after the save
+        int home_year, home_month, home_mark;
+    };
+    const Case cases[] = {
+        {"both clocks set", {}, "", nullptr, saved, 2012, 12, 30},
+        {"no hardware clock", {"SHIM_RTC=noopen"}, "Failed to open!!\n", NOTICE_RTC_NOT_SET,
+         saved, 2012, 12, 30},
+        {"the hardware clock refused", {"SHIM_RTC=refuse"}, "Failed to set time!\n",
+         NOTICE_RTC_NOT_SET, saved, 2012, 12, 30},
+        {"no permission to set the clock", {"SHIM_SETTIME=refuse", "SHIM_RTC=refuse"},
+         "Failed to set time!\n", NOTICE_NO_PERMISSION, start, 2011, 12, 30},
+        {"a date the system clock does not take", {"SHIM_SETTIME=range"}, "",
+         NOTICE_REFUSED, start, 2011, 12, 30},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        // edit, year up, save, a second passes, Backspace.
+        TavlinoRun run = run_tavlino("t=0 | k=13 | k=273 | k=13 | | t=1001 | k=8 | |", start,
+                                     "UTC", c.env);
+        EXPECT_EQ(run.result.out, c.out);
+        EXPECT_EQ(clock_calls(run)[0], settime_line(saved));
+        ASSERT_EQ(run.frames.size(), 13u);
+        ExpectedFrame after = browse_frame(c.shown, 2011, 12, c.shown == start ? 30 : 0);
+        after.notice = c.notice;
+        EXPECT_EQ(frame_difference(run.frames[7], expected_frame(after)), 0);
+        after.shown++;
+        EXPECT_EQ(frame_difference(run.frames[9], expected_frame(after)), 0);
+        EXPECT_EQ(frame_difference(run.frames[11],
+                                   expected_frame(browse_frame(c.shown + 1, c.home_year,
+                                                               c.home_month, c.home_mark))),
+                  0);
+    }
 }
 
 // Every program a test starts runs without the privilege to set the clock, so

@@ -4,6 +4,7 @@
 #include "civil_time.h"
 
 #include <dlfcn.h>
+#include <errno.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -35,6 +36,7 @@ protected:
         tzset();
         unsetenv("SHIM_RTC");
         unsetenv("SHIM_MKTIME");
+        unsetenv("SHIM_SETTIME");
     }
     void TearDown() override { unlink(log_path.c_str()); }
     struct tm tokyo_ten() const { return civil_tm(2011, 3, 9, 10); }
@@ -73,6 +75,49 @@ TEST_F(SetClockResult, UnrepresentableTimeSetsNothing)
 {
     setenv("SHIM_MKTIME", "fail", 1);
     struct tm t = tokyo_ten();
-    EXPECT_EQ(set_clock(&t), -1);
+    errno = 0;
+    EXPECT_EQ(set_clock(&t), SET_CLOCK_NOT_SET);
+    EXPECT_EQ(errno, EOVERFLOW);
     EXPECT_EQ(read_file(log_path), "");
+}
+
+// A refused system clock is what the caller hears of, with the reason in
+// errno, though the hardware clock is still tried as before.
+TEST_F(SetClockResult, RefusedSystemClockIsNotSet)
+{
+    struct Case {
+        const char *settime, *rtc;
+        int error;
+    };
+    for (const Case &c : {Case{"refuse", "ok", EPERM}, Case{"refuse", "noopen", EPERM},
+                          Case{"range", "refuse", EINVAL}}) {
+        SCOPED_TRACE(std::string(c.settime) + ", RTC " + c.rtc);
+        setenv("SHIM_SETTIME", c.settime, 1);
+        setenv("SHIM_RTC", c.rtc, 1);
+        unlink(log_path.c_str());
+        struct tm t = tokyo_ten();
+        errno = 0;
+        EXPECT_EQ(set_clock(&t), SET_CLOCK_NOT_SET);
+        EXPECT_EQ(errno, c.error);
+        EXPECT_NE(read_file(log_path).find("open /dev/rtc0"), std::string::npos);
+    }
+}
+
+TEST(SetClockNotice, WordsForWhatTheSaveDid)
+{
+    struct Case {
+        int result, error;
+        const char *notice;
+    };
+    const Case cases[] = {
+        {SET_CLOCK_SAVED, 0, nullptr},
+        {SET_CLOCK_RTC_FAILED, ENOENT, NOTICE_RTC_NOT_SET},
+        {SET_CLOCK_NOT_SET, EPERM, NOTICE_NO_PERMISSION},
+        {SET_CLOCK_NOT_SET, EACCES, NOTICE_NO_PERMISSION},
+        {SET_CLOCK_NOT_SET, EINVAL, NOTICE_REFUSED},
+        {SET_CLOCK_NOT_SET, EOVERFLOW, NOTICE_REFUSED},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(set_clock_notice(c.result, c.error), c.notice) << c.result << " " << c.error;
+    EXPECT_STREQ(NOTICE_NO_PERMISSION, "Time not saved: no permission to set the clock");
 }

@@ -98,7 +98,7 @@ Image expected_frame(const ExpectedFrame &e, const std::string &tz)
     setenv("TZ", tz.c_str(), 1);
     tzset();
     struct tm shown = *localtime(&e.shown);
-    draw_background(e.edit_mode);
+    draw_background(e.edit_mode, e.notice);
     draw_face(shown.tm_hour, shown.tm_min, shown.tm_sec);
     draw_calendar(e.calendar_year - 1900, e.calendar_month - 1, e.mark_day);
     if (e.edit_mode)

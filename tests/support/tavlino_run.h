@@ -31,6 +31,7 @@ struct ExpectedFrame {
     int calendar_year = 0, calendar_month = 0; // calendar years, months 1..12
     int mark_day = 0;
     unsigned field = 0;                        // edit mode only
+    const char *notice = nullptr;              // in the help line's place
 };
 
 // A browse-mode frame showing `shown`, with this calendar and day mark.

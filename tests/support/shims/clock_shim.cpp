@@ -3,13 +3,18 @@
 // What would have been written is appended to $SHIM_LOG.
 //
 //   SHIM_SETTIME=refuse   clock_settime fails with EPERM
+//   SHIM_SETTIME=range    clock_settime fails with EINVAL (a time it does not take)
 //   SHIM_RTC=noopen       opening the device fails with ENOENT
 //   SHIM_RTC=refuse       RTC_SET_TIME fails with EINVAL
 //   SHIM_MKTIME=fail      mktime cannot represent any time
-//   SHIM_TIME=secs        time() returns this instant
-//   SHIM_WALL=1           with SHIM_TIME: a fake wall clock starts there, read by
-//                         time, gettimeofday and clock_gettime(CLOCK_REALTIME),
-//                         moved by clock_settime and by clock_shim_wall_advance
+//   SHIM_TIME=secs        a fake clock starts at this instant: time() reads it;
+//                         clock_settime moves it, and so does
+//                         clock_shim_wall_advance (the SDL shim's scripted time)
+//   SHIM_WALL=1           with SHIM_TIME: gettimeofday and
+//                         clock_gettime(CLOCK_REALTIME) read the fake clock too
+//                         (SDL's own ticks then follow it)
+//   SHIM_WALL=run         as SHIM_WALL=1, and the fake clock also runs on with
+//                         the real monotonic clock
 // The shim defines both open and open64 itself, so it must see them unrenamed;
 // on 32-bit platforms it also defines the 64-bit-time entry points that the
 // programs, built with _TIME_BITS=64, call instead of the plain names.
@@ -40,16 +45,46 @@ template <typename F> F next(const char *name)
 
 int fake_fd = -1;
 
-// The fake wall clock in milliseconds since the epoch; -1 until first read.
-long long wall_ms = -1;
+// The fake clock in milliseconds since the epoch, as last set (-1 until
+// first read), and the real monotonic milliseconds at that setting.
+long long fake_ms = -1;
+long long fake_set_at = 0;
+
+long long monotonic_ms()
+{
+    static auto real = next<int (*)(clockid_t, struct timespec *)>("clock_gettime");
+    struct timespec ts;
+    real(CLOCK_MONOTONIC, &ts);
+    return (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+}
+
+bool clock_faked()
+{
+    return getenv("SHIM_TIME") != nullptr;
+}
 
 bool wall_faked()
 {
-    if (getenv("SHIM_WALL") == nullptr || getenv("SHIM_TIME") == nullptr)
-        return false;
-    if (wall_ms < 0)
-        wall_ms = strtoll(getenv("SHIM_TIME"), nullptr, 10) * 1000;
-    return true;
+    return clock_faked() && getenv("SHIM_WALL") != nullptr;
+}
+
+long long fake_now()
+{
+    if (fake_ms < 0) {
+        fake_ms = strtoll(getenv("SHIM_TIME"), nullptr, 10) * 1000;
+        fake_set_at = monotonic_ms();
+    }
+    const char *wall = getenv("SHIM_WALL");
+    if (wall != nullptr && strcmp(wall, "run") == 0)
+        return fake_ms + monotonic_ms() - fake_set_at;
+    return fake_ms;
+}
+
+void fake_set(long long ms)
+{
+    fake_now();
+    fake_ms = ms;
+    fake_set_at = monotonic_ms();
 }
 
 bool is_rtc(const char *path)
@@ -102,12 +137,12 @@ static int set_clock_time(clockid_t id, long long sec, long nsec)
     if (id == PROBE_CLOCK)
         return PROBE_ANSWER;
     log_line("clock_settime clock=%d sec=%lld", (int)id, sec);
-    if (mode_is("SHIM_SETTIME", "refuse")) {
-        errno = EPERM;
+    if (mode_is("SHIM_SETTIME", "refuse") || mode_is("SHIM_SETTIME", "range")) {
+        errno = mode_is("SHIM_SETTIME", "refuse") ? EPERM : EINVAL;
         return -1;
     }
-    if (id == CLOCK_REALTIME && wall_faked())
-        wall_ms = sec * 1000 + nsec / 1000000;
+    if (id == CLOCK_REALTIME && clock_faked())
+        fake_set(sec * 1000 + nsec / 1000000);
     return 0;
 }
 
@@ -134,31 +169,15 @@ int __clock_settime64(clockid_t id, const struct timespec64 *ts)
 
 void clock_shim_wall_advance(long long ms)
 {
-    if (wall_faked())
-        wall_ms += ms;
-}
-
-// The shim's own time, when it keeps one: the fake wall clock, or the fixed
-// SHIM_TIME. False when the platform's clock is to be read.
-static bool shim_time(long long *ms)
-{
-    if (wall_faked()) {
-        *ms = wall_ms;
-        return true;
-    }
-    const char *fixed = getenv("SHIM_TIME");
-    if (fixed == nullptr || getenv("SHIM_WALL") != nullptr)
-        return false;
-    *ms = strtoll(fixed, nullptr, 10) * 1000;
-    return true;
+    if (clock_faked())
+        fake_set(fake_now() + ms);
 }
 
 time_t time(time_t *out)
 {
-    long long ms;
     time_t t;
-    if (shim_time(&ms)) {
-        t = (time_t)(ms / 1000);
+    if (clock_faked()) {
+        t = (time_t)(fake_now() / 1000);
     } else {
         static auto real = next<time_t (*)(time_t *)>("time");
         t = real(nullptr);
@@ -170,9 +189,9 @@ time_t time(time_t *out)
 
 long long __time64(long long *out)
 {
-    long long ms, t;
-    if (shim_time(&ms)) {
-        t = ms / 1000;
+    long long t;
+    if (clock_faked()) {
+        t = fake_now() / 1000;
     } else {
         static auto real = next<long long (*)(long long *)>("__time64");
         t = real(nullptr);
@@ -188,8 +207,9 @@ int gettimeofday(struct timeval *tv, void *tz)
         static auto real = next<int (*)(struct timeval *, void *)>("gettimeofday");
         return real(tv, tz);
     }
-    tv->tv_sec = (time_t)(wall_ms / 1000);
-    tv->tv_usec = (suseconds_t)(wall_ms % 1000 * 1000);
+    long long ms = fake_now();
+    tv->tv_sec = (time_t)(ms / 1000);
+    tv->tv_usec = (suseconds_t)(ms % 1000 * 1000);
     return 0;
 }
 
@@ -205,16 +225,18 @@ int __gettimeofday64(struct timeval64 *tv, void *tz)
         static auto real = next<int (*)(struct timeval64 *, void *)>("__gettimeofday64");
         return real(tv, tz);
     }
-    tv->tv_sec = wall_ms / 1000;
-    tv->tv_usec = wall_ms % 1000 * 1000;
+    long long ms = fake_now();
+    tv->tv_sec = ms / 1000;
+    tv->tv_usec = ms % 1000 * 1000;
     return 0;
 }
 
 int clock_gettime(clockid_t id, struct timespec *ts)
 {
     if (id == CLOCK_REALTIME && wall_faked()) {
-        ts->tv_sec = (time_t)(wall_ms / 1000);
-        ts->tv_nsec = (long)(wall_ms % 1000 * 1000000);
+        long long ms = fake_now();
+        ts->tv_sec = (time_t)(ms / 1000);
+        ts->tv_nsec = (long)(ms % 1000 * 1000000);
         return 0;
     }
     static auto real = next<int (*)(clockid_t, struct timespec *)>("clock_gettime");
@@ -224,8 +246,9 @@ int clock_gettime(clockid_t id, struct timespec *ts)
 int __clock_gettime64(clockid_t id, struct timespec64 *ts)
 {
     if (id == CLOCK_REALTIME && wall_faked()) {
-        ts->tv_sec = wall_ms / 1000;
-        ts->tv_nsec = (int)(wall_ms % 1000 * 1000000);
+        long long ms = fake_now();
+        ts->tv_sec = ms / 1000;
+        ts->tv_nsec = (int)(ms % 1000 * 1000000);
         return 0;
     }
     static auto real = next<int (*)(clockid_t, struct timespec64 *)>("__clock_gettime64");

@@ -8,12 +8,17 @@
 //   SHIM_SCRIPT=...    one step up to the next "|" for each pass of the clock's
 //                      loop, taken at the first SDL_GetTicks after the event
 //                      queue was found empty (so a pass may read the ticks more
-//                      than once): t=N set ticks, +N add ms, k=SYM key down,
+//                      than once): t=N set ticks, +N add ms, c=N another
+//                      program moves the system clock by N ms, k=SYM key down,
 //                      u=SYM key up, quit an SDL_QUIT event, w=PATH creates
 //                      PATH.waiting and waits (up to 10 minutes) until PATH
 //                      exists, the screen showing the last frame. When it runs out,
 //                      SDL_QUIT is queued. SDL_Delay does not wait.
 //                      Without SHIM_SCRIPT, ticks, events and delays are SDL's own.
+//                      The clock shim's fake clock (SHIM_TIME), when it is
+//                      there, moves with the scripted ticks (the first t=N
+//                      only says where they start): as on a device, time
+//                      passes for both alike.
 //   SHIM_WALL=1        with SHIM_SCRIPT: the ticks are SDL's own, which SDL
 //                      computes from the wall clock, and +N moves the clock
 //                      shim's fake wall clock on by N ms (t=N is not used).
@@ -57,14 +62,25 @@ bool wall_mode()
     return getenv("SHIM_WALL") != nullptr;
 }
 
-// Moves the clock shim's fake wall clock on, which SDL's own ticks follow.
+// Moves the clock shim's fake clock on (SDL's own ticks follow it in wall
+// mode); without the clock shim, only the ticks move.
 void advance_wall(long long ms)
 {
     using AdvanceFn = void (*)(long long);
     AdvanceFn advance = reinterpret_cast<AdvanceFn>(dlsym(RTLD_DEFAULT, "clock_shim_wall_advance"));
-    if (advance == nullptr)
+    if (advance == nullptr && wall_mode())
         abort(); // SHIM_WALL needs the clock shim
-    advance(ms);
+    if (advance != nullptr)
+        advance(ms);
+}
+
+// Sets the scripted ticks, and moves the fake clock by as much; the first
+// t=N only says where the ticks start.
+void set_ticks(Uint32 now, bool first)
+{
+    if (!first)
+        advance_wall((int32_t)(now - ticks));
+    ticks = now;
 }
 
 void push_key(Uint8 type, int sym)
@@ -121,12 +137,17 @@ void advance_script()
         script_pos = end;
         if (token == "|")
             return;
-        if (token.rfind("t=", 0) == 0)
-            ticks = (Uint32)strtoul(token.c_str() + 2, nullptr, 0);
+        if (token.rfind("t=", 0) == 0 && !wall_mode()) {
+            static bool first = true;
+            set_ticks((Uint32)strtoul(token.c_str() + 2, nullptr, 0), first);
+            first = false;
+        }
         else if (token[0] == '+' && wall_mode())
             advance_wall(strtoll(token.c_str() + 1, nullptr, 0));
         else if (token[0] == '+')
-            ticks += (Uint32)strtoul(token.c_str() + 1, nullptr, 0);
+            set_ticks(ticks + (Uint32)strtoul(token.c_str() + 1, nullptr, 0), false);
+        else if (token.rfind("c=", 0) == 0)
+            advance_wall(strtoll(token.c_str() + 2, nullptr, 0));
         else if (token.rfind("k=", 0) == 0)
             push_key(SDL_KEYDOWN, atoi(token.c_str() + 2));
         else if (token.rfind("u=", 0) == 0)
