@@ -1,18 +1,25 @@
-# Debian packages, one a program: `cpack -G DEB` in the build folder
-# (scripts/package). Depends come from the binaries (dpkg-shlibdeps), and
-# Tavlino's font from fonts-mplus, linked to the path it reads by postinst.
-foreach(component tessavond tavlino)
+# Debian packages: one a program, and the terminal screen library's
+# development package. `cpack -G DEB` in a build folder configured for them
+# (scripts/package: the prefix /usr, and Tavlino's font where fonts-mplus puts
+# it). Depends come from the binaries (dpkg-shlibdeps), and Tavlino's font
+# from fonts-mplus.
+set(PACKAGE_NAME_tessavond tessavond)
+set(PACKAGE_NAME_tavlino tavlino)
+set(PACKAGE_NAME_termscreen libtermscreen-dev)
+foreach(component tessavond tavlino termscreen)
+  set(component_doc ${CMAKE_INSTALL_DATAROOTDIR}/doc/${PACKAGE_NAME_${component}})
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright
-          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component} COMPONENT ${component})
+          DESTINATION ${component_doc} COMPONENT ${component})
   set(packed ${CMAKE_BINARY_DIR}/packaging/${component}/changelog.gz)
   add_custom_command(OUTPUT ${packed}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging/${component}
     COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/packaging/changelog > ${packed}
     DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog VERBATIM)
   add_custom_target(changelog_${component} ALL DEPENDS ${packed})
-  install(FILES ${packed} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${component}
-          COMPONENT ${component})
+  install(FILES ${packed} DESTINATION ${component_doc} COMPONENT ${component})
 endforeach()
+install(FILES ${CMAKE_SOURCE_DIR}/examples/bordered_window.c
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libtermscreen-dev/examples COMPONENT termscreen)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME clocks)
@@ -20,7 +27,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Clocks maintainers <clocks@example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL tessavond tavlino)
+set(CPACK_COMPONENTS_ALL tessavond tavlino termscreen)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A cross build packages for its target; dpkg-shlibdeps then finds the
@@ -39,10 +46,15 @@ under it, optional seconds, border, centring and colours.")
 set(CPACK_DEBIAN_TAVLINO_PACKAGE_NAME tavlino)
 set(CPACK_DEBIAN_TAVLINO_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_TAVLINO_PACKAGE_DEPENDS fonts-mplus)
-set(CPACK_DEBIAN_TAVLINO_PACKAGE_CONTROL_EXTRA
-    ${CMAKE_SOURCE_DIR}/packaging/tavlino/postinst ${CMAKE_SOURCE_DIR}/packaging/tavlino/postrm)
 set(CPACK_COMPONENT_TAVLINO_DESCRIPTION "graphical clock with a calendar, that sets the time
 Tavlino shows an analog face, a month calendar and the date and time on a
 320x240 SDL screen, and saves an edited time to the system clock and the
 hardware clock.")
+set(CPACK_DEBIAN_TERMSCREEN_PACKAGE_NAME libtermscreen-dev)
+set(CPACK_DEBIAN_TERMSCREEN_PACKAGE_SECTION libdevel)
+set(CPACK_COMPONENT_TERMSCREEN_DESCRIPTION "small terminal screen library (static, with pkg-config file)
+termscreen draws windows, colour pairs and line-drawing borders with
+ANSI/VT100 control sequences, and reads raw keys with the cursor and function
+keys decoded. This package holds its header, the static library, its
+pkg-config file and an example program.")
 include(CPack)

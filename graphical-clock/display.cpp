@@ -21,6 +21,8 @@ int display_init()
     screen = SDL_SetVideoMode(SCREEN_WIDTH, SCREEN_HEIGHT, SCREEN_DEPTH, 0);
     if (screen == nullptr)
         return -1;
+    // The window's title on a desktop; a framebuffer has no title to set.
+    SDL_WM_SetCaption("Tavlino", "Tavlino");
     return 0;
 }
 

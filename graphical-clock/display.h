@@ -4,7 +4,10 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#define FONT_PATH "/usr/local/share/fonts/mplus-2p-medium.ttf"
+// FONT_PATH, the font file, comes from the build (CLOCKS_FONT_PATH).
+#ifndef FONT_PATH
+#error "FONT_PATH is set by the build"
+#endif
 
 constexpr int SCREEN_WIDTH = 320;
 constexpr int SCREEN_HEIGHT = 240;

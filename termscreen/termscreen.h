@@ -136,74 +136,162 @@ extern Window *screen_window;               /* the whole screen, made by screen_
 extern uint8_t nodelay_state;
 extern const char *const key_suffixes[KEY_SEQUENCE_COUNT];
 
-/* Output stream, escape sequences and cursor motion. */
+/* Output stream, escape sequences and cursor motion. Nothing here checks
+ * for errors or flushes; results not named are 0 and carry nothing. */
+
+/* Writes the low 8 bits of ch to the buffered standard output; libc's
+ * result (the byte, or EOF). */
 int term_putc(int ch);
+/* Writes the bytes of the NUL-terminated s as they are; 0. */
 int term_puts(const char *s);
+/* Writes the low 8 bits of n as one to three decimal digits. */
 void term_put_decimal(int n);
+/* Writes CUP to (row, col), 0-based; the remembered cursor stays. */
 void term_goto(int row, int col);
+/* Remembers (row, col) in cursor_row and cursor_col, then writes CUP there. */
 void cursor_move(int row, int col);
+/* Writes DECTCEM: shows the cursor when the low 8 bits of flag are non-zero,
+ * hides it otherwise. */
 void cursor_set_visible(int flag);
+/* Writes DCH: deletes the character under the cursor. */
 int term_delete_char(void);
+/* Writes EL: erases from the cursor to the end of the line. */
 int term_clear_eol(void);
+/* Writes ED: erases from the cursor to the end of the screen. */
 int term_clear_eos(void);
+/* Writes ED 2: erases the whole screen; the cursor does not move. */
 int term_clear(void);
+/* As term_clear: the whole terminal, whatever window is named. */
 int win_clear(Window *win);
+/* As term_clear. */
 int screen_clear(void);
+/* Remembers the scroll region (rows top to bottom) for the line operations
+ * below; writes nothing. */
 void screen_set_scroll_region(int top, int bottom);
+/* Writes DECSTBM for rows top to bottom, or ESC [ r (the whole screen) when
+ * the two are equal. */
 void term_set_scroll_region(int top, int bottom);
+/* Scrolls the remembered region up a line (NEL on its bottom line), then
+ * resets the region and puts the cursor back. */
 void screen_scroll(void);
+/* Opens a blank line at the cursor row (IL), pushing the rows below down to
+ * the region's bottom; then resets the region and puts the cursor back. */
 void screen_insert_line(void);
+/* Removes the cursor row (DL) within the region, pulling the rows below up;
+ * then resets the region and puts the cursor back. */
 void screen_delete_line(void);
 
 /* Attributes and colour pairs. */
+
+/* Defines colour pair index (1..255) as foreground fg and background bg
+ * (0..7, -1 the default); 0, or TERM_REJECTED for another index (pair 0 is
+ * fixed). Writes nothing: output already drawn keeps its colours. */
 int pair_init(int index, int fg, int bg);
+/* Stores the colours of pair index (0..255) through fg and bg (a default
+ * colour as 0); 0, or TERM_REJECTED for an index above 255. */
 int pair_content(int index, short *fg, short *bg);
+/* Writes the SGR sequence of the attribute word's low 16 bits; it replaces
+ * the rendition of everything written after it, in every window. */
 void term_set_attr(int attr);
+/* As term_set_attr; the window is not read; 0. */
 int win_set_attr(Window *win, int attr);
 
-/* Characters and strings; bytes 0x80..0x9F are DEC Special Graphics. */
+/* Characters and strings; bytes 0x80..0x9F are DEC Special Graphics. Text
+ * goes where the terminal's cursor is; a window only places the cursor. */
+
+/* Writes one character: SI or SO when the character set changes, IRM when
+ * the insert mode (insert non-zero) changes, then the byte; moves
+ * cursor_col on by one. The result of the byte's write. */
 int term_put_char(int ch, int insert);
+/* term_put_char with insert mode off. */
 int add_char(int ch);
+/* term_put_char with insert mode on: the rest of the line moves right. */
 int insert_char(int ch);
+/* add_char of the low 8 bits of ch; the window is not read. */
 int win_add_char(Window *win, int ch);
+/* Writes every byte of s with add_char; 0. */
 int add_string(const char *s);
+/* As add_string. */
 int add_text(const char *s);
+/* As add_string; the window is not read. */
 int win_add_string(Window *win, const char *s);
+/* As add_string; the window is not read. */
 int win_add_text(Window *win, const char *s);
+/* win_move_to (row, col) of the window, then add_char of the low 8 bits of ch. */
 int win_move_add_char(Window *win, int row, int col, int ch);
+/* win_move_to (row, col) of the window, then add_string of s; 0. */
 int win_move_add_string(Window *win, int row, int col, const char *s);
+/* win_move_to (row, col), then the printf-formatted text, cut to
+ * PRINT_BUFFER_SIZE - 1 bytes, through win_add_char; the bytes written. */
 int win_print(Window *win, int row, int col, const char *fmt, ...)
     __attribute__((format(printf, 4, 5)));
 
 /* Windows and borders. */
+
+/* A new window of nlines x ncols at (begin_row, begin_col); a size of 0
+ * reaches the screen's edge, so four zeros cover the screen. Writes nothing.
+ * Null when memory runs out or the size cannot be held. */
 Window *win_create(int nlines, int ncols, int begin_row, int begin_col);
+/* Frees a window from win_create (null is allowed). Writes nothing. */
 void win_destroy(Window *win);
+/* Moves the window's origin; what was drawn at the old place stays. */
 void win_set_origin(Window *win, int row, int col);
+/* Sets the window's size; nothing is drawn or erased. */
 void win_set_size(Window *win, int nlines, int ncols);
+/* Sets the window's cursor and writes CUP to the origin plus (row, col),
+ * inside the window or not; 0. */
 int win_move_to(Window *win, int row, int col);
+/* Writes SGR 0, then the border on the window's outermost cells, row by row
+ * from the top. The arguments are the left, right, top and bottom sides and
+ * the top-left, top-right, bottom-left and bottom-right corners; a 0 takes
+ * the line-drawing default (x, x, q, q, l, k, m, j). 0. */
 int win_border(Window *win, int ls, int rs, int ts, int bs, int tl, int tr, int bl, int br);
+/* Writes the buffered output to the terminal; fflush's result. A failed
+ * flush that is not a passing condition marks the terminal gone. */
 int term_flush(void);
+/* term_flush, whatever window is named; 0. */
 int win_refresh(Window *win);
 
 /* Terminal mode, size and shutdown. */
+
+/* Takes the terminal: a 32 KiB output buffer, keys through a private open
+ * file of the terminal on standard input, byte-at-a-time input without echo,
+ * CR kept, tabs not expanded, the interrupt and quit keys as plain bytes;
+ * writes SCS (line drawing as G1), reads the size, makes screen_window,
+ * writes ED 2 and CUP to (0, 0). Clears term_gone. */
 void screen_init(void);
+/* Gives the terminal back: CUP to the last row, SGR 0, cursor shown, EL, SI,
+ * a flush, the saved terminal settings and input flags restored. */
 void screen_end(void);
+/* Reads the size into screen_rows and screen_cols (24 x 80 where the
+ * terminal tells none) and keeps itself installed for SIGWINCH; the ioctl's
+ * result. Safe in a signal handler: it writes nothing. */
 int screen_update_size(int sig);
+/* Makes key reads return at once (flag non-zero) or wait for a key. */
 void set_nodelay(int flag);
+/* set_nodelay of the low 8 bits of flag; the window is not read; 0. */
 int win_set_nodelay(Window *win, int flag);
+/* Do nothing and return 0: kept for programs written against the calls of
+ * other screen libraries. */
 int screen_noop_1(void);
 int screen_noop_2(void);
 int screen_noop_3(void);
 int win_noop_1(Window *win, int flag);
 int win_noop_2(Window *win, int flag);
+/* Pairs may use the default colour (-1); 0. */
 int colors_allow_default(void);
 
 /* Keyboard input. */
+
 /* Nonzero once the terminal has gone: a read met end of file or an I/O error,
  * or a flush failed (a hung-up terminal answers EIO). screen_init clears it. */
 int term_gone(void);
+/* One byte from standard input, or KEY_NONE when none is waiting. */
 int term_getc(void);
+/* Flushes the output, then reads one key (see the decoded sequences above):
+ * a byte, a key code, or KEY_NONE. */
 int key_read(void);
+/* As key_read; the window is not read. */
 int win_key_read(Window *win);
 
 #ifdef __cplusplus

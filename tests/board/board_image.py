@@ -12,7 +12,15 @@ from board_cases import SAVES, SCREEN, TERMINAL, ZONES, utc
 HERE = os.path.dirname(os.path.abspath(__file__))
 ARM_LIBS = ["/lib/arm-linux-gnueabihf", "/usr/lib/arm-linux-gnueabihf",
             "/usr/lib/arm-linux-gnueabihf/pulseaudio"]
-FONT = "/usr/local/share/fonts/mplus-2p-medium.ttf"
+
+
+def font_path(build):
+    """The font file the build's Tavlino reads (CLOCKS_FONT_PATH)."""
+    with open(os.path.join(build, "CMakeCache.txt")) as f:
+        for line in f:
+            if line.startswith("CLOCKS_FONT_PATH:"):
+                return line.strip().split("=", 1)[1]
+    sys.exit("board: no CLOCKS_FONT_PATH in %s" % build)
 
 
 def extract_debs(work):
@@ -49,8 +57,7 @@ def library_closure(programs):
 
 def make_initramfs(work, target, unpacked, out):
     tree = tempfile.mkdtemp(dir=work)
-    for d in ["bin", "dev", "proc", "sys", "tmp", "board", "lib/arm-linux-gnueabihf",
-              "usr/local/share/fonts"]:
+    for d in ["bin", "dev", "proc", "sys", "tmp", "board", "lib/arm-linux-gnueabihf"]:
         os.makedirs(os.path.join(tree, d), exist_ok=True)
     shutil.copy(os.path.join(unpacked, "bin", "busybox"), os.path.join(tree, "bin"))
     with open(os.path.join(tree, "init"), "w") as f:
@@ -71,7 +78,9 @@ def make_initramfs(work, target, unpacked, out):
     loader = "lib/arm-linux-gnueabihf/ld-linux-armhf.so.3"
     shutil.copy(os.path.realpath("/" + loader), os.path.join(tree, loader))
     os.symlink("/" + loader, os.path.join(tree, "lib/ld-linux-armhf.so.3"))
-    shutil.copy(os.path.realpath(FONT), os.path.join(tree, FONT.lstrip("/")))
+    font = font_path(target)
+    os.makedirs(os.path.dirname(os.path.join(tree, font.lstrip("/"))), exist_ok=True)
+    shutil.copy(os.path.realpath(font), os.path.join(tree, font.lstrip("/")))
     for zone in ZONES:
         dest = os.path.join(tree, "usr/share/zoneinfo", zone)
         os.makedirs(os.path.dirname(dest), exist_ok=True)

@@ -55,7 +55,7 @@ protected:
                                "SHIM_WALL=run", "SHIM_LOG=" + dir + "/log"},
                               dir + "/out", dir + "/err");
         window = shell_output("DISPLAY=" + display +
-                              " timeout 10 xdotool search --sync --onlyvisible --class Tavlino"
+                              " timeout 10 xdotool search --sync --onlyvisible --name '^Tavlino$'"
                               " 2>/dev/null | head -n 1");
         window = window.substr(0, window.find('\n'));
         ASSERT_FALSE(window.empty()) << "no window; clock status " << wait_program(clock, 0)
