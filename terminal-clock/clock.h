@@ -74,6 +74,8 @@ void clock_toggle_seconds();
 // Commands and signals.
 void clock_handle_key();
 void clock_on_signal(int sig);
+// Installs clock_on_signal for every signal the clock handles.
+void clock_install_handlers();
 // Runs what the handler marked (a size change, a suspension, a continue)
 // between loop iterations.
 void clock_apply_pending();

@@ -1,5 +1,4 @@
 // Start-up of the clock's screen, and sampling the time into digits and the date line.
-#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -11,28 +10,6 @@
 static_assert(sizeof(time_t) == 8, "a 64-bit time_t is needed: glibc 2.34 or musl 1.2 or newer");
 
 ClockState *clock_state = nullptr;
-
-static void install_handlers()
-{
-    struct sigaction action;
-    memset(&action, 0, sizeof action);
-    action.sa_handler = clock_on_signal;
-    action.sa_flags = 0;
-    sigemptyset(&action.sa_mask);
-    static constexpr int signals[] = {SIGWINCH, SIGTERM, SIGINT, SIGSEGV};
-    for (int sig : signals)
-        sigaction(sig, &action, nullptr);
-    // Hang-up, quit and a broken pipe stop the clock as SIGTERM does; the
-    // suspend key and the continue after it give the terminal back and take it
-    // again. One that was ignored at start (nohup) stays ignored.
-    static constexpr int more[] = {SIGHUP, SIGQUIT, SIGPIPE, SIGTSTP, SIGCONT};
-    for (int sig : more) {
-        struct sigaction old;
-        if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
-            continue;
-        sigaction(sig, &action, nullptr);
-    }
-}
 
 void clock_release_windows()
 {
@@ -74,7 +51,7 @@ void clock_init()
     pair_init(2, cs->bg, cs->color);
     pair_init(3, cs->color, cs->bg);
     term_flush();
-    install_handlers();
+    clock_install_handlers();
     cs->running = 1;
     cs->width = cs->show_seconds ? CLOCK_WIDTH_SECONDS : CLOCK_WIDTH;
     cs->height = CLOCK_HEIGHT;

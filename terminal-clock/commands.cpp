@@ -1,5 +1,6 @@
 // Single-key commands, the idle sleep that paces the loop, and the signals.
 #include <signal.h>
+#include <string.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -79,37 +80,70 @@ void clock_handle_key()
     }
 }
 
+// The signals the clock handles, and what each does. One that was ignored at
+// start stays ignored where the table says so (nohup's hang-up); all but
+// SIGCONT and SIGSEGV are held while the screen restarts.
+enum SignalAction { STOP, SUSPEND, CONTINUE, CRASH, RESIZE };
+struct HandledSignal {
+    int sig;
+    SignalAction action;
+    bool keep_ignored; // ignored at start: stays ignored
+};
+static constexpr HandledSignal handled_signals[] = {
+    {SIGWINCH, RESIZE, false}, {SIGTERM, STOP, false},    {SIGINT, STOP, false},
+    {SIGSEGV, CRASH, false},   {SIGHUP, STOP, true},      {SIGQUIT, STOP, true},
+    {SIGPIPE, STOP, true},     {SIGTSTP, SUSPEND, true},  {SIGCONT, CONTINUE, true},
+};
+
+static bool held_during_restart(const HandledSignal &h)
+{
+    return h.action != CONTINUE && h.action != CRASH;
+}
+
+void clock_install_handlers()
+{
+    struct sigaction action;
+    memset(&action, 0, sizeof action);
+    action.sa_handler = clock_on_signal;
+    action.sa_flags = 0;
+    sigemptyset(&action.sa_mask);
+    for (const HandledSignal &h : handled_signals) {
+        struct sigaction old;
+        if (h.keep_ignored && sigaction(h.sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
+            continue;
+        sigaction(h.sig, &action, nullptr);
+    }
+}
+
 void clock_on_signal(int sig)
 {
-    switch (sig) {
-    case SIGINT:
-    case SIGTERM:
-    case SIGHUP:
-    case SIGQUIT:
-    case SIGPIPE:
-        if (clock_state != nullptr)
-            clock_state->running = 0;
-        break;
-    case SIGTSTP:
-        suspend_pending = 1;
-        break;
-    case SIGCONT:
-        continue_pending = 1;
-        break;
-    case SIGSEGV: {
-        static const char message[] = "Segmentation fault.\n";
-        screen_end();
-        ssize_t written = write(2, message, sizeof message - 1);
-        (void)written;
-        _exit(1);
-    }
-    case SIGWINCH:
-        // Only marked here: the loop restarts the screen between iterations,
-        // never in the middle of drawing or reading a key.
-        resize_pending = 1;
-        break;
-    default:
-        break;
+    for (const HandledSignal &h : handled_signals) {
+        if (h.sig != sig)
+            continue;
+        switch (h.action) {
+        case STOP:
+            if (clock_state != nullptr)
+                clock_state->running = 0;
+            break;
+        case SUSPEND:
+            suspend_pending = 1;
+            break;
+        case CONTINUE:
+            continue_pending = 1;
+            break;
+        case CRASH: {
+            static const char message[] = "Segmentation fault.\n";
+            screen_end();
+            ssize_t written = write(2, message, sizeof message - 1);
+            (void)written;
+            _exit(1);
+        }
+        case RESIZE:
+            // Only marked here: the loop restarts the screen between
+            // iterations, never in the middle of drawing or reading a key.
+            resize_pending = 1;
+            break;
+        }
     }
 }
 
@@ -140,9 +174,9 @@ void clock_apply_pending()
     // restart that follows a suspension.
     sigset_t block, previous;
     sigemptyset(&block);
-    static constexpr int held[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGWINCH, SIGTSTP};
-    for (int sig : held)
-        sigaddset(&block, sig);
+    for (const HandledSignal &h : handled_signals)
+        if (held_during_restart(h))
+            sigaddset(&block, h.sig);
     sigprocmask(SIG_BLOCK, &block, &previous);
     int ended = 0;
     if (suspend_pending) {

@@ -26,7 +26,7 @@ int term_getc(void)
         // No byte waiting in non-blocking mode is the usual case; end of file
         // or any other error means the terminal is gone.
         if (feof_unlocked(stdin))
-            term_mark_gone();
+            term_note_error(EIO); // a terminal reads as ended only once hung up
         else if (ferror_unlocked(stdin))
             term_note_error(errno);
         clearerr(stdin); // an empty non-blocking read is no lasting condition

@@ -1,6 +1,5 @@
 // Taking the terminal and giving it back: the line discipline, the
 // line-drawing set, the size, non-blocking input.
-#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
@@ -20,56 +19,9 @@ static struct termios saved_termios;
 // flushes the library makes, never in the middle of one.
 static char output_buffer[32768];
 static int saved_stdin_flags = -1; // standard input's status flags before we changed them
-// Whether term_flush must switch O_NONBLOCK off around its writes: standard
-// output may share its open file with a non-blocking standard input.
-static int flush_unblocks = 1;
-
-static int gone = 0; // the terminal has gone: end of file or an I/O error
-
 constexpr int DEFAULT_ROWS = 24, DEFAULT_COLS = 80;
 
-int term_gone(void)
-{
-    return gone;
-}
-
-void term_mark_gone(void)
-{
-    gone = 1;
-}
-
-void term_note_error(int error)
-{
-    if (error != EAGAIN && error != EWOULDBLOCK && error != EINTR)
-        gone = 1;
-}
-
 constexpr cc_t CHAR_OFF = 0xFF;
-
-// Non-blocking input is a flag of the open file, which standard input usually
-// shares with standard output (and with the shell). Keys are read through a
-// private open file of the same terminal instead: standard output stays
-// blocking, so a flush needs no switching of flags and a busy terminal still
-// gets every byte, and the shell's open file is never made non-blocking.
-static void open_private_input(int fd)
-{
-    char path[256];
-    flush_unblocks = 1;
-    if (ttyname_r(fd, path, sizeof path) != 0)
-        return;
-    int own = open(path, O_RDWR | O_NOCTTY);
-    if (own < 0)
-        return;
-    dup2(own, fd);
-    close(own);
-    int out = fcntl(fileno(stdout), F_GETFL);
-    flush_unblocks = out < 0 || (out & O_NONBLOCK) != 0;
-}
-
-int term_flush_unblocks(void)
-{
-    return flush_unblocks;
-}
 
 void screen_init(void)
 {
@@ -79,12 +31,11 @@ void screen_init(void)
         buffered = 1;
     }
     int fd = fileno(stdin);
-    open_private_input(fd);
+    term_open_input(fd);
     struct termios working;
     tcgetattr(fd, &saved_termios);
     tcgetattr(fd, &working);
     saved_stdin_flags = fcntl(fd, F_GETFL);
-    gone = 0;
 
     working.c_iflag &= ~(tcflag_t)ICRNL;  // Enter arrives as 13
     working.c_oflag &= ~(tcflag_t)TABDLY; // tabs are not expanded

@@ -1,12 +1,9 @@
 // Windows: rectangles of the screen that place the cursor and carry a border.
-#include <errno.h>
-#include <fcntl.h>
 #include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "termscreen.h"
-#include "termscreen_internal.h"
 
 static_assert(offsetof(Window, cur_row) == 0 && offsetof(Window, end_row) == 14,
               "eight 16-bit geometry fields first");
@@ -118,33 +115,6 @@ int win_border(Window *win, int ls, int rs, int ts, int bs, int tl, int tr, int 
     }
     border_row(top + win->nlines - 1, left, inner_cols, bl, bs, br);
     return 0;
-}
-
-// A flush that fails for any reason but a passing one means the terminal is gone.
-static int checked_flush(void)
-{
-    int result = fflush(stdout);
-    if (result != 0)
-        term_note_error(errno);
-    return result;
-}
-
-int term_flush(void)
-{
-    // Standard output may share its open file with non-blocking input, which
-    // would make its writes non-blocking too, and the stream drops whatever a
-    // busy terminal refuses. Then flush with the flag off. screen_init gives
-    // input an open file of its own, so this is the exception.
-    if (!term_flush_unblocks())
-        return checked_flush();
-    int fd = fileno(stdout);
-    int flags = fcntl(fd, F_GETFL);
-    if (flags < 0 || !(flags & O_NONBLOCK))
-        return checked_flush();
-    fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    int result = checked_flush();
-    fcntl(fd, F_SETFL, flags);
-    return result;
 }
 
 int win_refresh(Window *)

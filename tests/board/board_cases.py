@@ -1,6 +1,8 @@
-"""What the board check runs and expects: the saves, the screen and the
-terminal clock's runs (the board reads them from files in its initramfs)."""
+"""What the board check runs and expects: the boots, the saves, the screen
+and the terminal clock's runs (the board reads them from files in its
+initramfs)."""
 import calendar
+import os
 import time
 
 # The zones whose files the board carries.
@@ -46,3 +48,26 @@ SCREEN = ("Europe/Berlin", utc("2012-02-29 14:27:35"), "t=0 | w=/tmp/go |")
 # shim's time, and the static musl build with the board's clock set.
 TERMINAL = [("tessavond", "UTC", utc("2024-03-05 10:20:30"), 24, 80, "-s -b -c -d 999999999"),
             ("tessavond-musl", "UTC", utc("2024-03-05 10:20:30"), 24, 80, "-b -c -d 999999999")]
+
+# The boots. The board's init starts Tavlino with the line the README gives
+# device builders, word for word; the second boot takes the right to set the
+# clock away from it.
+README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
+CAPS = "--inh-caps=-all,+sys_time --ambient-caps=+sys_time --bounding-set=-all,+sys_time"
+NO_CAPS = "--inh-caps=-all --bounding-set=-all"
+
+
+def inittab_line():
+    """The README's busybox inittab line for Tavlino."""
+    with open(README) as f:
+        lines = [l.strip() for l in f if l.strip().startswith("tty1::respawn:")]
+    assert len(lines) == 1 and CAPS in lines[0], "README: one inittab line with %s" % CAPS
+    return lines[0]
+
+
+BOOTS = [("device", inittab_line()), ("no-cap", inittab_line().replace(CAPS, NO_CAPS))]
+
+# Real key presses (QEMU monitor sendkey): edit, the hour field, one up, save.
+SAVE_KEYS = ["ret", "right", "right", "right", "up", "ret"]
+SAVE_STEP = 3600
+QUIT_KEYS = ["esc"]

@@ -1,14 +1,18 @@
-/* board_clock: the emulated board's two clocks, for its check. Built for the
- * board only and run only inside the emulated machine, never on a host.
+/* board_clock: the emulated board's two clocks, and its console's mode, for
+ * its check. Built for the board only and run only inside the emulated
+ * machine, never on a host.
  *
  *   board_clock show        prints "system=S rtc=R rtc_utc=YYYY-MM-DD HH:MM:SS"
  *                           (S, R: seconds since the epoch; R read from
  *                           /dev/rtc0 as UTC with RTC_RD_TIME)
  *   board_clock set S       sets the system clock to S seconds
+ *   board_clock vt-mode TTY prints "text" or "graphics": the virtual
+ *                           terminal's mode (KDGETMODE)
  *
  * Built with a 64-bit time_t, so dates after 2038 are read and set whole
  * (the board's busybox has a 32-bit one). */
 #include <fcntl.h>
+#include <linux/kd.h>
 #include <linux/rtc.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -61,12 +65,27 @@ static int set(const char *seconds)
     return 0;
 }
 
+static int vt_mode(const char *tty)
+{
+    int fd = open(tty, O_RDONLY | O_NOCTTY);
+    int mode = KD_TEXT;
+    if (fd < 0 || ioctl(fd, KDGETMODE, &mode) < 0) {
+        perror("board_clock: KDGETMODE");
+        return 1;
+    }
+    close(fd);
+    puts(mode == KD_GRAPHICS ? "graphics" : "text");
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 2 && strcmp(argv[1], "show") == 0)
         return show();
     if (argc == 3 && strcmp(argv[1], "set") == 0)
         return set(argv[2]);
-    fprintf(stderr, "usage: board_clock show | board_clock set SECONDS\n");
+    if (argc == 3 && strcmp(argv[1], "vt-mode") == 0)
+        return vt_mode(argv[2]);
+    fprintf(stderr, "usage: board_clock show | board_clock set SECONDS | board_clock vt-mode TTY\n");
     return 2;
 }

@@ -15,6 +15,8 @@ import time
 
 from board_cases import SCREEN
 
+NOTICE_TOP = 225  # the help line's first row
+
 
 def read_ppm(path):
     with open(path, "rb") as f:
@@ -32,21 +34,36 @@ def read_ppm(path):
     return w, h, data[pos + 1:pos + 1 + 3 * w * h]
 
 
-def host_frame(native, work):
-    tz, seconds, _ = SCREEN
+def host_frame(native, work, tz, seconds, script, env=()):
+    """The last frame the native build draws headless for this script."""
     frames = tempfile.mkdtemp(dir=work)
-    env = dict(os.environ, SDL_VIDEODRIVER="dummy", TZ=tz, SHIM_TIME=str(seconds),
-               SHIM_FRAMES=frames, SHIM_SCRIPT="t=0 | |",
-               LD_PRELOAD="%s/libsdl_shim.so %s/libclock_shim.so" % (native, native))
+    environment = dict(os.environ, SDL_VIDEODRIVER="dummy", TZ=tz, SHIM_TIME=str(seconds),
+                       SHIM_FRAMES=frames, SHIM_SCRIPT=script,
+                       LD_PRELOAD="%s/libsdl_shim.so %s/libclock_shim.so" % (native, native))
+    environment.update(env)
     # No privilege to set this machine's clock, whatever the program does.
     subprocess.run(["setpriv", "--bounding-set", "-sys_time", "--inh-caps", "-sys_time",
-         os.path.join(native, "Tavlino")], env=env, timeout=60, capture_output=True,
+         os.path.join(native, "Tavlino")], env=environment, timeout=60, capture_output=True,
                    check=True)
-    # Frame 0 is the cleared screen of the start-up; frame 1 is the first
-    # pass's, the one the board shows while its second pass waits.
-    frame = read_ppm(os.path.join(frames, "frame-001.ppm"))
+    last = sorted(f for f in os.listdir(frames) if f.startswith("frame-"))[-1]
+    frame = read_ppm(os.path.join(frames, last))
     shutil.rmtree(frames)
     return frame
+
+
+def host_screen(native, work):
+    """The frame the board shows while its second pass waits: the first
+    pass's (frame 0 is the cleared screen of the start-up)."""
+    tz, seconds, _ = SCREEN
+    return host_frame(native, work, tz, seconds, "t=0 | |")
+
+
+def host_notice(native, work):
+    """The help line's rows after a save the system refused for want of the
+    right to set the clock: the notice alone, whatever the time."""
+    w, h, pixels = host_frame(native, work, "UTC", 0, "t=0 | k=13 | k=13 | |",
+                              {"SHIM_SETTIME": "refuse"})
+    return pixels[NOTICE_TOP * w * 3:h * w * 3]
 
 
 def host_terminal(native, case):

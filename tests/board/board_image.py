@@ -1,5 +1,7 @@
-"""The emulated board's initramfs: busybox, the ARM builds with every armhf
-library they load, the font, the zones and the cases for check.sh."""
+"""The emulated board's initramfs: busybox as init with an inittab for each
+boot, the ARM builds with every armhf library they load, util-linux's
+setpriv, the keyboard's module, the users, the font, the zones and the cases
+for check.sh."""
 import glob
 import os
 import shutil
@@ -7,7 +9,7 @@ import subprocess
 import sys
 import tempfile
 
-from board_cases import SAVES, SCREEN, TERMINAL, ZONES, utc
+from board_cases import BOOTS, SAVES, SCREEN, TERMINAL, ZONES, utc
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ARM_LIBS = ["/lib/arm-linux-gnueabihf", "/usr/lib/arm-linux-gnueabihf",
@@ -39,13 +41,14 @@ def needed(path):
     return [l.split("[")[1].split("]")[0] for l in out.splitlines() if "(NEEDED)" in l]
 
 
-def library_closure(programs):
+def library_closure(programs, unpacked):
     found, todo = {}, list(programs)
+    dirs = ARM_LIBS + [os.path.join(unpacked, d.lstrip("/")) for d in ARM_LIBS]
     while todo:
         for name in needed(todo.pop()):
             if name in found:
                 continue
-            for d in ARM_LIBS:
+            for d in dirs:
                 if os.path.exists(os.path.join(d, name)):
                     found[name] = os.path.realpath(os.path.join(d, name))
                     todo.append(found[name])
@@ -55,24 +58,57 @@ def library_closure(programs):
     return found
 
 
+# The kernel starts /init, which picks the boot's inittab from the kernel's
+# command line (board.boot=NAME) and hands over to busybox's init.
+INIT = """#!/bin/busybox sh
+/bin/busybox --install -s
+mount -t proc proc /proc
+mount -t devtmpfs dev /dev
+boot=device
+for word in $(cat /proc/cmdline); do
+  case $word in board.boot=*) boot=${word#board.boot=} ;; esac
+done
+echo $boot > /board/boot
+cp /board/inittab.$boot /etc/inittab
+exec /sbin/init
+"""
+# The device's users: Tavlino's own, in the video group.
+PASSWD = "root:x:0:0:root:/root:/bin/sh\ntavlino:x:1000:1000:Tavlino:/:/bin/false\n"
+GROUP = "root:x:0:\nvideo:x:44:tavlino\ntavlino:x:1000:\n"
+
+
+def write(path, text, mode=0o644):
+    with open(path, "w") as f:
+        f.write(text)
+    os.chmod(path, mode)
+
+
 def make_initramfs(work, target, unpacked, out):
     tree = tempfile.mkdtemp(dir=work)
-    for d in ["bin", "dev", "proc", "sys", "tmp", "board", "lib/arm-linux-gnueabihf"]:
+    for d in ["bin", "sbin", "usr/bin", "usr/sbin", "etc", "dev", "proc", "sys", "tmp", "root",
+              "board", "lib/arm-linux-gnueabihf"]:
         os.makedirs(os.path.join(tree, d), exist_ok=True)
     shutil.copy(os.path.join(unpacked, "bin", "busybox"), os.path.join(tree, "bin"))
-    with open(os.path.join(tree, "init"), "w") as f:
-        f.write("#!/bin/busybox sh\n/bin/busybox --install -s /bin\n"
-                "mount -t proc proc /proc\nmount -t sysfs sys /sys\n"
-                "mount -t devtmpfs dev /dev\nmount -t tmpfs tmp /tmp\n"
-                "sh /board/check.sh\npoweroff -f\n")
-    os.chmod(os.path.join(tree, "init"), 0o755)
+    write(os.path.join(tree, "init"), INIT, 0o755)
+    write(os.path.join(tree, "etc/passwd"), PASSWD)
+    write(os.path.join(tree, "etc/group"), GROUP)
+    for name, line in BOOTS:
+        write(os.path.join(tree, "board", "inittab." + name),
+              "::sysinit:/board/sysinit.sh\n%s\n" % line)
+    module = glob.glob(os.path.join(unpacked, "lib/modules/*/kernel/drivers/input/serio/ambakmi.ko"))[0]
+    os.makedirs(os.path.dirname(os.path.join(tree, os.path.relpath(module, unpacked))))
+    shutil.copy(module, os.path.join(tree, os.path.relpath(module, unpacked)))
 
     programs = [os.path.join(target, p) for p in
-                ["Tavlino", "tessavond", "tessavond-musl", "libsdl_shim.so", "libclock_shim.so",
+                ["tessavond", "tessavond-musl", "libsdl_shim.so", "libclock_shim.so",
                  "board_clock"]]
-    for p in programs + [os.path.join(HERE, "check.sh")]:
+    for p in programs + [os.path.join(HERE, "check.sh"), os.path.join(HERE, "sysinit.sh")]:
         shutil.copy(p, os.path.join(tree, "board"))
-    libs = library_closure(programs)
+    installed = {"Tavlino": os.path.join(target, "Tavlino"),
+                 "setpriv": os.path.join(unpacked, "usr/bin/setpriv")}
+    for name, path in installed.items():
+        shutil.copy(path, os.path.join(tree, "usr/bin", name))
+    libs = library_closure(programs + list(installed.values()), unpacked)
     for name, path in libs.items():
         shutil.copy(path, os.path.join(tree, "lib/arm-linux-gnueabihf", name))
     loader = "lib/arm-linux-gnueabihf/ld-linux-armhf.so.3"

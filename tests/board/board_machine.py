@@ -1,5 +1,5 @@
 """Booting the emulated board: QEMU's vexpress-a9 on a serial console, no
-display; the monitor on a socket, for the screen."""
+display; the monitor on a socket, for the screen and the keyboard."""
 import os
 import select
 import signal
@@ -22,19 +22,42 @@ def monitor_command(sock_path, command):
     s.close()
 
 
-def boot(work, kernel, dtb, initramfs, screen_path, timeout):
+class Board:
+    """What a handler may do to the running board."""
+
+    def __init__(self, sock_path):
+        self.sock_path = sock_path
+
+    def screendump(self, path):
+        if os.path.exists(path):
+            os.remove(path)
+        monitor_command(self.sock_path, "screendump " + path)
+
+    def press(self, keys):
+        """Real key presses on the board's keyboard (the PL050 controller)."""
+        for key in keys:
+            monitor_command(self.sock_path, "sendkey " + key)
+            time.sleep(0.3)
+
+
+def boot(work, kernel, dtb, initramfs, boot_name, handlers, timeout):
+    """Boots the board and reads its console to the end. Each complete line
+    "@@ NAME ready" runs handlers[NAME](board), then the board is answered.
+    Returns the console's bytes."""
     sock_path = os.path.join(work, "monitor.sock")
     if os.path.exists(sock_path):
         os.remove(sock_path)
     argv = ["qemu-system-arm", "-M", "vexpress-a9", "-m", "1024M", "-kernel", kernel,
             "-dtb", dtb, "-initrd", initramfs,
-            "-append", "console=ttyAMA0 quiet loglevel=0 rdinit=/init panic=-1",
+            "-append", "console=ttyAMA0 quiet loglevel=0 rdinit=/init panic=-1 board.boot="
+            + boot_name,
             "-display", "none", "-serial", "stdio", "-monitor",
             "unix:%s,server,nowait" % sock_path, "-no-reboot"]
     qemu = subprocess.Popen(argv, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             stderr=subprocess.DEVNULL, env=dict(os.environ, QEMU_AUDIO_DRV="none"),
                             start_new_session=True)
-    out, end = b"", time.monotonic() + timeout
+    board = Board(sock_path)
+    out, seen, end = b"", 0, time.monotonic() + timeout
     try:
         while time.monotonic() < end:
             if not select.select([qemu.stdout], [], [], 1)[0]:
@@ -43,10 +66,15 @@ def boot(work, kernel, dtb, initramfs, screen_path, timeout):
             if not chunk:
                 break
             out += chunk
-            if b"@@ screen ready" in out and not os.path.exists(screen_path):
-                monitor_command(sock_path, "screendump " + screen_path)
-                qemu.stdin.write(b"go\n")
-                qemu.stdin.flush()
+            # Only complete lines are acted on.
+            while b"\n" in out[seen:]:
+                line_end = out.index(b"\n", seen)
+                line = out[seen:line_end].decode("utf-8", "replace").strip()
+                seen = line_end + 1
+                if line.startswith("@@ ") and line.endswith(" ready"):
+                    handlers[line[3:-6]](board)
+                    qemu.stdin.write(b"go\n")
+                    qemu.stdin.flush()
         else:
             print("board: not finished within %d s" % timeout)
     finally:

@@ -3,8 +3,15 @@
 
 Boots QEMU's vexpress-a9 board with Debian's armmp kernel, a device tree
 with a 320x240 panel (panel_dtb.sh) and an initramfs of busybox and the
-ARM builds, on a serial console with no display. check.sh runs inside:
+ARM builds, on a serial console with no display, twice. Busybox's init
+starts Tavlino on tty1 with the README's inittab line (as its own user,
+holding only CAP_SYS_TIME), and check.sh runs on the console:
 
+- real key presses on the board's keyboard (QEMU's sendkey) save an hour
+  on through that Tavlino: the system clock and the RTC move by an hour;
+  Escape ends it and gives tty1 back in text mode;
+- the second boot's line holds no right to set the clock: after the same
+  keys the screen says the time was not saved, and neither clock moved;
 - the graphical clock on the 16-bit framebuffer at a fixed time; its
   screen, taken with the monitor's screendump, must equal the frame the
   host's build draws headless for the same time;
@@ -26,8 +33,8 @@ import subprocess
 import sys
 import time
 
-from board_cases import SAVES, SAVE_SLACK, TERMINAL, utc
-from board_host import host_frame, host_terminal, read_ppm
+from board_cases import BOOTS, QUIT_KEYS, SAVE_KEYS, SAVE_STEP, SAVES, SAVE_SLACK, TERMINAL, utc
+from board_host import NOTICE_TOP, host_notice, host_screen, host_terminal, read_ppm
 from board_image import extract_debs, make_initramfs
 from board_machine import boot
 
@@ -46,8 +53,68 @@ def board_lines(out, prefix):
             if l.startswith(prefix)]
 
 
+def same_565(board, host):
+    """The pixels (RGB bytes) that differ in the framebuffer's 5-6-5 bits."""
+    differ = 0
+    for i in range(0, min(len(board), len(host)), 3):
+        if (board[i] >> 3 != host[i] >> 3 or board[i + 1] >> 2 != host[i + 1] >> 2
+                or board[i + 2] >> 3 != host[i + 2] >> 3):
+            differ += 1
+    return differ
+
+
+def offsets(field):
+    """{"system-up": S, "rtc-up": R} from "system-up=S rtc-up=R"."""
+    return {k: int(v) for k, v in (kv.split("=") for kv in field.split())}
+
+
+def check_tavlino_user(out, caps):
+    line = board_lines(out, "@@ tavlino ")
+    words = line[0].split() if line else []
+    uid = words[words.index("Uid:") + 1] if "Uid:" in words else "?"
+    eff = words[words.index("CapEff:") + 1] if "CapEff:" in words else "?"
+    check(uid == "1000" and int(eff, 16) == caps,
+          "init started Tavlino on tty1 as uid %s with capabilities %s (1000 and %#x wanted)"
+          % (uid, eff, caps))
+
+
+def check_device(out):
+    """The README's line: real keys save an hour on, Escape gives tty1 back."""
+    check_tavlino_user(out, 1 << 25)  # CAP_SYS_TIME alone
+    saved = board_lines(out, "@@ keys saved|")
+    fields = saved[0].split("|") if saved else ["", "", "", ""]
+    if len(fields) < 4 or "=" not in fields[0]:
+        check(False, "no save through real keys: %s" % saved)
+        return
+    before, after = offsets(fields[0]), offsets(fields[1])
+    moved = after["system-up"] - before["system-up"]
+    check(abs(moved - SAVE_STEP) <= 3,
+          "keys Enter, Right x3, Up, Enter moved the system clock by %d s (%d wanted)"
+          % (moved, SAVE_STEP))
+    check(abs(after["rtc-up"] - after["system-up"]) <= 2,
+          "the RTC followed: %d s from the system clock" % (after["rtc-up"] - after["system-up"]))
+    quit_line = board_lines(out, "@@ keys quit|")
+    check(quit_line == ["running=|tty1=text"],
+          "Escape ended it and tty1 is in text mode again: %s" % quit_line)
+
+
+def check_no_cap(out, notice_seen):
+    """Without CAP_SYS_TIME: the notice on the screen, neither clock moved."""
+    check_tavlino_user(out, 0)
+    check(notice_seen, "the screen says the time was not saved (the help line's rows equal "
+          "the host's notice)")
+    clocks = board_lines(out, "@@ notice clocks|")
+    fields = clocks[0].split("|") if clocks else []
+    if len(fields) < 2:
+        check(False, "no clocks after the refused save: %s" % clocks)
+        return
+    before, after = offsets(fields[0]), offsets(fields[1])
+    check(all(abs(after[k] - before[k]) <= 2 for k in before),
+          "neither clock moved: %s, then %s" % (fields[0], fields[1]))
+
+
 def check_screen(out, screen_path, host):
-    ready = board_lines(out, "@@ screen ready ")
+    ready = board_lines(out, "@@ framebuffer ")
     check(ready == ["320,240 16"], "framebuffer: %s (320,240 at 16 bits wanted)" % ready)
     done = board_lines(out, "@@ screen done ")
     check(done[:1] == ["status=0 "], "Tavlino on the framebuffer ended: %s" % done)
@@ -57,11 +124,7 @@ def check_screen(out, screen_path, host):
     w, h, board = read_ppm(screen_path)
     hw, hh, host_pixels = host
     # The framebuffer holds 5-6-5 bits a pixel: compare those bits.
-    differ = 0
-    for i in range(0, min(len(board), len(host_pixels)), 3):
-        if (board[i] >> 3 != host_pixels[i] >> 3 or board[i + 1] >> 2 != host_pixels[i + 1] >> 2
-                or board[i + 2] >> 3 != host_pixels[i + 2] >> 3):
-            differ += 1
+    differ = same_565(board, host_pixels)
     check((w, h) == (hw, hh) and differ == 0,
           "screendump %dx%d against the headless frame %dx%d: %d pixels differ"
           % (w, h, hw, hh, differ))
@@ -132,19 +195,47 @@ def main():
     print("board: %s, initramfs %d KB with %d armhf libraries"
           % (os.path.basename(kernel), os.path.getsize(initramfs) // 1024, libraries))
 
-    frame = host_frame(native, work)
+    frame = host_screen(native, work)
+    notice = host_notice(native, work)
     terminal = [host_terminal(native, case) for case in TERMINAL]
     screen_path = os.path.join(work, "screendump.ppm")
     if os.path.exists(screen_path):
         os.remove(screen_path)
-    out = boot(work, kernel, dtb, initramfs, screen_path, 600)
-    with open(os.path.join(work, "console.log"), "wb") as f:
-        f.write(out)
-    check(b"@@ all done" in out, "the board ran every check (console in %s/console.log)" % work)
-    check_screen(out, screen_path, frame)
-    check_saves(out)
-    for case, host in zip(TERMINAL, terminal):
-        check_terminal(out, case, host)
+    seen = []
+
+    def await_notice(board):
+        """Presses the keys of a save, then takes the screen until its help
+        line shows the notice (or a minute has passed)."""
+        board.press(SAVE_KEYS)
+        path = os.path.join(work, "notice.ppm")
+        for _ in range(60):
+            board.screendump(path)
+            w, h, pixels = read_ppm(path)
+            if same_565(pixels[NOTICE_TOP * w * 3:], notice) == 0:
+                seen.append(True)
+                return
+            time.sleep(1)
+
+    handlers = {
+        "device": {"keys-save": lambda board: board.press(SAVE_KEYS),
+                   "keys-quit": lambda board: board.press(QUIT_KEYS),
+                   "screen": lambda board: board.screendump(screen_path)},
+        "no-cap": {"notice": await_notice},
+    }
+    for name, _ in BOOTS:
+        out = boot(work, kernel, dtb, initramfs, name, handlers[name], 600)
+        with open(os.path.join(work, "console-%s.log" % name), "wb") as f:
+            f.write(out)
+        check(b"@@ all done" in out, "boot %s ran every check (console in %s/console-%s.log)"
+              % (name, work, name))
+        if name == "device":
+            check_device(out)
+            check_screen(out, screen_path, frame)
+            check_saves(out)
+            for case, host in zip(TERMINAL, terminal):
+                check_terminal(out, case, host)
+        else:
+            check_no_cap(out, bool(seen))
     print("board: %d failures, %.0f s" % (len(failures), time.monotonic() - started))
     return 1 if failures else 0
 

@@ -1,27 +1,83 @@
 #!/bin/sh
-# The board's side of scripts/test-board, run by the emulated machine's init.
-# Every line for the host starts with "@@"; the host answers on the console
-# where it must act first (the screen is taken through QEMU's monitor).
+# The board's side of scripts/test-board, started by sysinit.sh on the serial
+# console while init starts Tavlino on tty1 from the README's inittab line.
+# Every line for the host starts with "@@"; "@@ NAME ready" asks the host to
+# act (take the screen, press keys) and waits for its answer.
+#   /board/boot: the boot, "device" or "no-cap"
 #   /board/cases: "name|TZ|start seconds|SDL shim script" per save to check
 #   /board/screen: "TZ|seconds|script" for the frame compared with the host's
 #   /board/terminal: "program|TZ|seconds|rows|cols|arguments" per run of the
 #                    terminal clock on this console
 set -u
-export PATH=/bin LD_LIBRARY_PATH=/lib/arm-linux-gnueabihf
+export PATH=/bin:/sbin:/usr/bin:/usr/sbin LD_LIBRARY_PATH=/lib/arm-linux-gnueabihf
 export SDL_VIDEODRIVER=fbcon SDL_FBDEV=/dev/fb0 SDL_NOMOUSE=1
 b=/board
+
+ask() {
+  echo "@@ $1 ready"
+  read -r answer
+}
+
+# The system clock and the RTC, each less the seconds since boot: a save
+# moves these, time passing does not.
+clocks() {
+  up=$(cut -d. -f1 /proc/uptime)
+  set -- $($b/board_clock show)
+  system=${1#system=} rtc=${2#rtc=}
+  echo "system-up=$((system - up)) rtc-up=$((rtc - up))"
+}
+
+# Tavlino from inittab has taken its terminal into graphics mode.
+wait_for_tavlino() {
+  i=0
+  while [ "$($b/board_clock vt-mode /dev/tty1)" != graphics ] && [ $i -lt 600 ]; do
+    sleep 0.1
+    i=$((i + 1))
+  done
+  sleep 2 # its first frame
+  echo "@@ tavlino $(pidof Tavlino) on tty1 as $(grep -E '^(Uid|CapEff)' /proc/$(pidof Tavlino)/status | tr -s '\t\n' '  ')"
+}
+
+if [ "$(cat $b/boot)" = no-cap ]; then
+  wait_for_tavlino
+  before=$(clocks)
+  ask notice # the host presses the keys of a save and waits for the notice
+  echo "@@ notice clocks|$before|$(clocks)"
+  echo "@@ all done"
+  poweroff -f
+fi
+
+# Tavlino as init started it: real keys save an hour on, then Escape quits.
+wait_for_tavlino
+before=$(clocks)
+ask keys-save
+i=0
+while [ $i -lt 300 ]; do
+  set -- $(clocks) $before
+  [ $((${1#system-up=} - ${3#system-up=})) -gt 1800 ] && break
+  sleep 0.1
+  i=$((i + 1))
+done
+echo "@@ keys saved|$before|$(clocks)|$(hwclock -r -u 2>&1)"
+# No respawn after the quit: init reads its table again, the line now once.
+sed -i 's/^tty1::respawn:/tty1::once:/' /etc/inittab
+kill -HUP 1
+ask keys-quit
+i=0
+while pidof Tavlino > /dev/null && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
+echo "@@ keys quit|running=$(pidof Tavlino)|tty1=$($b/board_clock vt-mode /dev/tty1)"
 
 # The screen: the clock at a fixed time (clock shim), held by the SDL shim
 # until the host has taken the screen.
 IFS='|' read -r tz seconds script < $b/screen
 mkdir -p /tmp/frames
 TZ=$tz SHIM_TIME=$seconds SHIM_FRAMES=/tmp/frames SHIM_SCRIPT="$script" \
-  LD_PRELOAD="$b/libsdl_shim.so $b/libclock_shim.so" $b/Tavlino > /tmp/tavlino.out 2>&1 &
+  LD_PRELOAD="$b/libsdl_shim.so $b/libclock_shim.so" Tavlino > /tmp/tavlino.out 2>&1 &
 tavlino=$!
 i=0
 while [ ! -e /tmp/go.waiting ] && [ $i -lt 600 ]; do sleep 0.1; i=$((i + 1)); done
-echo "@@ screen ready $(cat /sys/class/graphics/fb0/virtual_size) $(cat /sys/class/graphics/fb0/bits_per_pixel)"
-read -r answer
+echo "@@ framebuffer $(cat /sys/class/graphics/fb0/virtual_size) $(cat /sys/class/graphics/fb0/bits_per_pixel)"
+ask screen
 touch /tmp/go
 wait $tavlino
 echo "@@ screen done status=$? $(cat /tmp/tavlino.out)"
@@ -29,7 +85,7 @@ echo "@@ screen done status=$? $(cat /tmp/tavlino.out)"
 # Saves through the real system clock and /dev/rtc0: no clock shim here.
 while IFS='|' read -r name tz seconds script; do
   $b/board_clock set "$seconds" || echo "@@ save $name: the clock could not be set"
-  TZ=$tz SHIM_SCRIPT="$script" LD_PRELOAD=$b/libsdl_shim.so $b/Tavlino > /tmp/tavlino.out 2>&1
+  TZ=$tz SHIM_SCRIPT="$script" LD_PRELOAD=$b/libsdl_shim.so Tavlino > /tmp/tavlino.out 2>&1
   status=$?
   echo "@@ save $name|status=$status|$($b/board_clock show)|$(hwclock -r -u 2>&1)|$(cat /tmp/tavlino.out)"
 done < $b/cases
@@ -57,3 +113,4 @@ while IFS='|' read -r program tz seconds rows cols args; do
   echo "@@ terminal $program end status=$status $(cat /tmp/tessavond.err)"
 done < $b/terminal
 echo "@@ all done"
+poweroff -f

@@ -21,7 +21,7 @@ depends() { dpkg-deb -f "$1" Depends | tr -d ' ' | tr ',' '\n' | sed 's/(.*//' |
 files() { dpkg-deb -c "$1" | awk '$1 !~ /^d/ {print $6}' | sort | tr '\n' ' '; }
 [ "$(files "$tessavond")" = "./usr/bin/tessavond ./usr/share/doc/tessavond/changelog.gz ./usr/share/doc/tessavond/copyright ./usr/share/man/man1/tessavond.1.gz " ] ||
   fail "tessavond files: $(files "$tessavond")"
-[ "$(files "$tavlino")" = "./usr/bin/Tavlino ./usr/bin/tavlino ./usr/share/doc/tavlino/changelog.gz ./usr/share/doc/tavlino/copyright ./usr/share/man/man1/Tavlino.1.gz ./usr/share/man/man1/tavlino.1.gz " ] ||
+[ "$(files "$tavlino")" = "./usr/bin/Tavlino ./usr/bin/tavlino ./usr/lib/systemd/system/tavlino.service ./usr/lib/sysusers.d/tavlino.conf ./usr/share/doc/tavlino/changelog.gz ./usr/share/doc/tavlino/copyright ./usr/share/man/man1/Tavlino.1.gz ./usr/share/man/man1/tavlino.1.gz " ] ||
   fail "tavlino files: $(files "$tavlino")"
 multiarch=$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
 [ "$(files "$dev")" = "./usr/include/termscreen.h ./usr/lib/$multiarch/libtermscreen.a ./usr/lib/$multiarch/pkgconfig/termscreen.pc ./usr/share/doc/libtermscreen-dev/changelog.gz ./usr/share/doc/libtermscreen-dev/copyright ./usr/share/doc/libtermscreen-dev/examples/bordered_window.c " ] ||
@@ -40,6 +40,19 @@ hardening-check --nocfprotection "$out/tree/usr/bin/Tavlino" "$out/tree/usr/bin/
   fail "hardening-check"
 grep -q /usr/share/fonts/opentype/mplus/Mplus2-Medium.otf "$out/tree/usr/bin/Tavlino" ||
   fail "Tavlino does not read the font where fonts-mplus puts it"
+
+# The unit as systemd reads it, with the package's files laid over /usr in a
+# mount namespace of its own; and the system user its sysusers file makes.
+verify=$(unshare -m sh -c "mount -t overlay overlay -o lowerdir=$out/tree/usr:/usr /usr &&
+  systemd-analyze verify /usr/lib/systemd/system/tavlino.service 2>&1" || echo failed)
+[ -z "$verify" ] || fail "systemd-analyze verify tavlino.service: $verify"
+mkdir -p "$out/users/etc"
+printf 'root:x:0:0::/root:/bin/sh\n' > "$out/users/etc/passwd"
+printf 'root:x:0:\nvideo:x:44:\n' > "$out/users/etc/group"
+systemd-sysusers --root="$out/users" "$out/tree/usr/lib/sysusers.d/tavlino.conf" >/dev/null 2>&1
+grep -q '^tavlino:x:[0-9]*:[0-9]*:.*:/usr/sbin/nologin$' "$out/users/etc/passwd" &&
+  grep -q '^video:x:44:tavlino$' "$out/users/etc/group" || fail "sysusers made no tavlino in video"
+echo "systemd unit and its user: ok"
 
 complaints=$(lintian "$tessavond" "$tavlino" "$dev" 2>/dev/null | grep -E '^(E|W):' || true)
 [ -z "$complaints" ] || fail "lintian: $complaints"

@@ -25,10 +25,18 @@ ClockRun::ClockRun(int rows, int cols, const std::vector<std::string> &args,
     std::vector<std::string> argv = prefix;
     argv.push_back(program.empty() ? build_dir() + "/tessavond" : program);
     argv.insert(argv.end(), args.begin(), args.end());
+    tcgetattr(pty.slave, &initial);
     pid = fork();
     if (pid == 0) {
         setsid(); // a session and process group of its own
         prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // The signals as a terminal's program finds them, whatever the test
+        // program inherited (a background job ignores SIGINT and SIGQUIT).
+        for (int sig : {SIGINT, SIGQUIT, SIGHUP, SIGPIPE, SIGTERM, SIGTSTP, SIGTTIN, SIGTTOU})
+            signal(sig, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
         if (!(flags & NOT_CONTROLLING))
             ioctl(pty.slave, TIOCSCTTY, 0);
         if (flags & IGNORE_HANGUP)

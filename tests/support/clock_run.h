@@ -4,6 +4,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <termios.h>
 
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@ struct ClockRun {
     pid_t pid = -1;
     std::string dir;
     std::string output; // every byte read from the master side so far
+    // The terminal's settings before the clock started: read once it runs,
+    // they may already be the clock's own.
+    struct termios initial;
 
     enum Flags {
         NOT_CONTROLLING = 1, // the terminal is not the clock's controlling terminal

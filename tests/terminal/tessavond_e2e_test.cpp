@@ -273,8 +273,7 @@ TEST(TessavondStop, QuitAndSignalsRestoreTheTerminal)
 {
     for (int how : {0, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
         ClockRun run(24, 80, {});
-        struct termios before, after;
-        tcgetattr(run.pty.slave, &before);
+        struct termios after;
         run.pump(300);
         if (how == 0)
             run.type("q");
@@ -282,7 +281,7 @@ TEST(TessavondStop, QuitAndSignalsRestoreTheTerminal)
             kill(run.pid, how);
         EXPECT_EQ(run.wait(3000), 0) << "signal " << how;
         tcgetattr(run.pty.slave, &after);
-        EXPECT_TRUE(same_termios(before, after));
+        EXPECT_TRUE(same_termios(run.initial, after));
         EXPECT_FALSE(nonblocking(run.pty.slave));
         ASSERT_GE(run.output.size(), RESTORED.size());
         EXPECT_EQ(run.output.substr(run.output.size() - RESTORED.size()), RESTORED);
@@ -293,13 +292,12 @@ TEST(TessavondStop, QuitAndSignalsRestoreTheTerminal)
 TEST(TessavondStop, SegmentationFaultRestoresAndSaysSo)
 {
     ClockRun run(24, 80, {});
-    struct termios before, after;
-    tcgetattr(run.pty.slave, &before);
+    struct termios after;
     run.pump(300);
     kill(run.pid, SIGSEGV);
     EXPECT_EQ(run.wait(3000), 1);
     tcgetattr(run.pty.slave, &after);
-    EXPECT_TRUE(same_termios(before, after));
+    EXPECT_TRUE(same_termios(run.initial, after));
     EXPECT_FALSE(nonblocking(run.pty.slave));
     EXPECT_EQ(run.err(), "Segmentation fault.\n");
     EXPECT_EQ(run.output.substr(run.output.size() - RESTORED.size()), RESTORED);

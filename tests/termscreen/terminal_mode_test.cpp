@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <thread>
+#include <vector>
+
+#include "process.h"
 
 #include "terminal.h"
 #include "termscreen.h"
@@ -116,24 +119,36 @@ TEST(TerminalMode, SizeFromStandardInputWhenOutputIsAFile)
     EXPECT_EQ(screen_cols, 80);
 }
 
-TEST(TerminalMode, InterruptAndEnterArriveAsBytes)
+// Keys come through standard input's own terminal: the terminal side, read
+// through an open file of its own, or a pseudo-terminal's master side, which
+// has no name to open again (opening /dev/ptmx makes a new terminal). The
+// interrupt key and Enter arrive as bytes.
+TEST(TerminalMode, KeysArriveAsBytesThroughStandardInput)
 {
-    Pty pty(24, 80);
-    int ctrl_c = -1, enter = -1, quit = -1;
-    {
-        StdioOn on(pty.slave, pty.slave);
-        screen_init();
-        pty.read_all(20);
-        pty.type("\x03\r\x1c");
-        usleep(20000);
-        ctrl_c = key_read();
-        enter = key_read();
-        quit = key_read();
-        screen_end();
+    for (bool master : {false, true}) {
+        SCOPED_TRACE(master ? "the master side" : "the terminal side");
+        Pty pty(24, 80);
+        int in = master ? pty.master : pty.slave;
+        std::vector<int> keys;
+        {
+            StdioOn on(in, in);
+            screen_init();
+            set_nodelay(1);
+            if (!master)
+                pty.read_all(20);
+            ASSERT_EQ(write(master ? pty.slave : pty.master, "\x03\r\x1c", 3), 3);
+            wait_until(
+                [&] {
+                    int key = key_read();
+                    if (key != KEY_NONE)
+                        keys.push_back(key);
+                    return keys.size() == 3;
+                },
+                2000);
+            screen_end();
+        }
+        EXPECT_EQ(keys, (std::vector<int>{3, 13, 0x1c}));
     }
-    EXPECT_EQ(ctrl_c, 3);
-    EXPECT_EQ(enter, 13);
-    EXPECT_EQ(quit, 0x1c);
 }
 
 TEST(NoDelay, ChangesTheFlagsOnlyOnAChangeOfValue)
