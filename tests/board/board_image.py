@@ -85,6 +85,7 @@ def write(path, text, mode=0o644):
 
 def make_initramfs(work, target, unpacked, out):
     tree = tempfile.mkdtemp(dir=work)
+    os.chmod(tree, 0o755)  # the root folder, which Tavlino's user must get through
     for d in ["bin", "sbin", "usr/bin", "usr/sbin", "etc", "dev", "proc", "sys", "tmp", "root",
               "board", "lib/arm-linux-gnueabihf"]:
         os.makedirs(os.path.join(tree, d), exist_ok=True)
@@ -104,6 +105,7 @@ def make_initramfs(work, target, unpacked, out):
                  "board_clock"]]
     for p in programs + [os.path.join(HERE, "check.sh"), os.path.join(HERE, "sysinit.sh")]:
         shutil.copy(p, os.path.join(tree, "board"))
+        os.chmod(os.path.join(tree, "board", os.path.basename(p)), 0o755)
     installed = {"Tavlino": os.path.join(target, "Tavlino"),
                  "setpriv": os.path.join(unpacked, "usr/bin/setpriv")}
     for name, path in installed.items():

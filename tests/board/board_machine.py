@@ -40,10 +40,10 @@ class Board:
             time.sleep(0.3)
 
 
-def boot(work, kernel, dtb, initramfs, boot_name, handlers, timeout):
-    """Boots the board and reads its console to the end. Each complete line
-    "@@ NAME ready" runs handlers[NAME](board), then the board is answered.
-    Returns the console's bytes."""
+def boot(work, kernel, dtb, initramfs, boot_name, handlers, timeout, log_path):
+    """Boots the board and reads its console to the end, kept as it comes in
+    log_path. Each complete line "@@ NAME ready" runs handlers[NAME](board),
+    then the board is answered. Returns the console's bytes."""
     sock_path = os.path.join(work, "monitor.sock")
     if os.path.exists(sock_path):
         os.remove(sock_path)
@@ -58,6 +58,7 @@ def boot(work, kernel, dtb, initramfs, boot_name, handlers, timeout):
                             start_new_session=True)
     board = Board(sock_path)
     out, seen, end = b"", 0, time.monotonic() + timeout
+    log = open(log_path, "wb")
     try:
         while time.monotonic() < end:
             if not select.select([qemu.stdout], [], [], 1)[0]:
@@ -66,6 +67,8 @@ def boot(work, kernel, dtb, initramfs, boot_name, handlers, timeout):
             if not chunk:
                 break
             out += chunk
+            log.write(chunk)
+            log.flush()
             # Only complete lines are acted on.
             while b"\n" in out[seen:]:
                 line_end = out.index(b"\n", seen)
@@ -78,6 +81,7 @@ def boot(work, kernel, dtb, initramfs, boot_name, handlers, timeout):
         else:
             print("board: not finished within %d s" % timeout)
     finally:
+        log.close()
         if qemu.poll() is None:
             os.killpg(qemu.pid, signal.SIGKILL)
         qemu.wait()

@@ -58,7 +58,7 @@ while [ $i -lt 300 ]; do
   sleep 0.1
   i=$((i + 1))
 done
-echo "@@ keys saved|$before|$(clocks)|$(hwclock -r -u 2>&1)"
+echo "@@ keys saved|$before|$(clocks)|$($b/board_clock show)|$(hwclock -r -u 2>&1)"
 # No respawn after the quit: init reads its table again, the line now once.
 sed -i 's/^tty1::respawn:/tty1::once:/' /etc/inittab
 kill -HUP 1

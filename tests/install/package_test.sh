@@ -62,7 +62,7 @@ echo "lintian: no error, no warning"
 root=$out/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/status"
-in_root() { dpkg --root="$root" --log=/dev/null --force-depends "$@" >/dev/null 2>&1; }
+in_root() { dpkg --root="$root" --log=/dev/null --force-depends --force-architecture "$@" >/dev/null 2>&1; }
 in_root -i "$tessavond" "$tavlino" "$dev" || fail "dpkg -i"
 [ -x "$root/usr/bin/tavlino" ] || fail "no tavlino command"
 in_root --purge tessavond tavlino libtermscreen-dev || fail "dpkg --purge"
