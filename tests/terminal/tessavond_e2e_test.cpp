@@ -133,11 +133,16 @@ bool origin_is(const ScreenModel &screen, int row, int col, int colour = 2)
     return clock_origin(screen, colour) == std::make_pair(row, col);
 }
 
-// Reads on until at least size bytes have come.
-void pump_until(ClockRun &run, size_t size)
+// Reads on until at least size bytes have come; what came, for a failure.
+std::string pump_until(ClockRun &run, size_t size)
 {
     for (int waited = 0; waited < 4000 && run.output.size() < size; waited += 50)
         run.pump(50);
+    std::string tail = run.output.substr(run.output.size() - std::min<size_t>(run.output.size(), 30));
+    for (char &c : tail)
+        c = c == '\033' ? '^' : c;
+    return std::to_string(run.output.size()) + " of " + std::to_string(size) + " bytes, the clock " +
+           (run.alive() ? "running" : "ended") + ", the last: " + tail + ", stderr: " + run.err();
 }
 
 } // namespace
@@ -150,8 +155,8 @@ TEST(TessavondBytes, StartAndOneIterationWithDefaults)
     e.iteration(0, 0, 6, 10, false);
     std::string first = e.s;
     e.iteration(0, 0, 6, 10, false); // the next iteration draws it all again
-    pump_until(run, e.s.size());
-    ASSERT_GE(run.output.size(), e.s.size()) << "the clock drew too little";
+    std::string came = pump_until(run, e.s.size());
+    ASSERT_GE(run.output.size(), e.s.size()) << "the clock drew too little: " << came;
     EXPECT_EQ(run.output.substr(0, first.size()), first);
     EXPECT_EQ(run.output.substr(0, e.s.size()), e.s);
     run.type("q");
@@ -194,8 +199,8 @@ TEST(TessavondBytes, StartAndOneIterationWithSecondsBorderAndCentring)
     e.border(15, 33, 3, 14);
     e.border(9, 13, 7, 54);
     e.iteration(9, 13, 15, 33, true);
-    pump_until(run, e.s.size());
-    ASSERT_GE(run.output.size(), e.s.size());
+    std::string came = pump_until(run, e.s.size());
+    ASSERT_GE(run.output.size(), e.s.size()) << came;
     EXPECT_EQ(run.output.substr(0, e.s.size()), e.s);
 
     // What it looks like, for the README.
