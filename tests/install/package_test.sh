@@ -41,10 +41,12 @@ hardening-check --nocfprotection "$out/tree/usr/bin/Tavlino" "$out/tree/usr/bin/
 grep -q /usr/share/fonts/opentype/mplus/Mplus2-Medium.otf "$out/tree/usr/bin/Tavlino" ||
   fail "Tavlino does not read the font where fonts-mplus puts it"
 
-# The unit as systemd reads it, with the package's files laid over /usr in a
-# mount namespace of its own; and the system user its sysusers file makes.
-verify=$(unshare -m sh -c "mount -t overlay overlay -o lowerdir=$out/tree/usr:/usr /usr &&
-  systemd-analyze verify /usr/lib/systemd/system/tavlino.service 2>&1" || echo failed)
+# The unit as systemd reads it, running the packaged program (no mount or
+# install needed); and the system user its sysusers file makes.
+unit=$out/tree/usr/lib/systemd/system/tavlino.service
+grep -qx 'ExecStart=/usr/bin/Tavlino' "$unit" || fail "the unit does not start /usr/bin/Tavlino"
+sed "s#^ExecStart=/usr/bin/#ExecStart=$out/tree/usr/bin/#" "$unit" > "$out/tavlino.service"
+verify=$(systemd-analyze verify --man=no "$out/tavlino.service" 2>&1 || echo failed)
 [ -z "$verify" ] || fail "systemd-analyze verify tavlino.service: $verify"
 mkdir -p "$out/users/etc"
 printf 'root:x:0:0::/root:/bin/sh\n' > "$out/users/etc/passwd"
