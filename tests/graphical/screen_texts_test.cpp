@@ -10,7 +10,6 @@
 #include "text_cache.h"
 #include "calendar.h"
 #include "face.h"
-#include "set_clock.h"
 
 namespace {
 
@@ -125,26 +124,6 @@ TEST_F(ScreenTexts, ModeChangesOnlyTheHelpLine)
         for (int x = 0; x < screen->w; x++)
             differ += browse[i++] != screen_pixel(x, y);
     EXPECT_EQ(differ, 0u);
-}
-
-// A failed save's notice replaces the help line, in red, and fits the screen.
-TEST_F(ScreenTexts, NoticeStandsInRedInTheHelpLinesPlace)
-{
-    for (const char *notice : {NOTICE_NO_PERMISSION, NOTICE_REFUSED, NOTICE_RTC_NOT_SET}) {
-        SCOPED_TRACE(notice);
-        draw_background(0, notice);
-        Box box = text_box(font_small, 0, HELP_Y, notice);
-        EXPECT_LE(box.w, screen->w);
-        EXPECT_LE(box.y + box.h, screen->h);
-        expect_only_in({text_box(font_large, 0, 0, TITLE_TEXT), box});
-        int red = 0;
-        for (int y = HELP_Y; y < screen->h; y++)
-            for (int x = 0; x < screen->w; x++) {
-                EXPECT_FALSE(is_white_text(screen_pixel(x, y))) << x << "," << y;
-                red += is_red_text(screen_pixel(x, y));
-            }
-        EXPECT_GT(red, 100);
-    }
 }
 
 // Leftmost and rightmost lit columns of the line's rows.

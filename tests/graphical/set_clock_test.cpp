@@ -81,28 +81,6 @@ TEST_F(SetClockResult, UnrepresentableTimeSetsNothing)
     EXPECT_EQ(read_file(log_path), "");
 }
 
-// A refused system clock is what the caller hears of, with the reason in
-// errno, though the hardware clock is still tried as before.
-TEST_F(SetClockResult, RefusedSystemClockIsNotSet)
-{
-    struct Case {
-        const char *settime, *rtc;
-        int error;
-    };
-    for (const Case &c : {Case{"refuse", "ok", EPERM}, Case{"refuse", "noopen", EPERM},
-                          Case{"range", "refuse", EINVAL}}) {
-        SCOPED_TRACE(std::string(c.settime) + ", RTC " + c.rtc);
-        setenv("SHIM_SETTIME", c.settime, 1);
-        setenv("SHIM_RTC", c.rtc, 1);
-        unlink(log_path.c_str());
-        struct tm t = tokyo_ten();
-        errno = 0;
-        EXPECT_EQ(set_clock(&t), SET_CLOCK_NOT_SET);
-        EXPECT_EQ(errno, c.error);
-        EXPECT_NE(read_file(log_path).find("open /dev/rtc0"), std::string::npos);
-    }
-}
-
 TEST(SetClockNotice, WordsForWhatTheSaveDid)
 {
     struct Case {
