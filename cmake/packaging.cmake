@@ -19,7 +19,8 @@ foreach(component tessavond tavlino termscreen)
   install(FILES ${packed} DESTINATION ${component_doc} COMPONENT ${component})
 endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/examples/bordered_window.c
-        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/libtermscreen-dev/examples COMPONENT termscreen)
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${PACKAGE_NAME_termscreen}/examples
+        COMPONENT termscreen)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME clocks)
@@ -39,18 +40,18 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_TESSAVOND_PACKAGE_NAME tessavond)
+set(CPACK_DEBIAN_TESSAVOND_PACKAGE_NAME ${PACKAGE_NAME_tessavond})
 set(CPACK_COMPONENT_TESSAVOND_DESCRIPTION "terminal clock in big block digits
 tessavond shows the time in big block digits in a terminal, with the date
 under it, optional seconds, border, centring and colours.")
-set(CPACK_DEBIAN_TAVLINO_PACKAGE_NAME tavlino)
+set(CPACK_DEBIAN_TAVLINO_PACKAGE_NAME ${PACKAGE_NAME_tavlino})
 set(CPACK_DEBIAN_TAVLINO_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_TAVLINO_PACKAGE_DEPENDS fonts-mplus)
 set(CPACK_COMPONENT_TAVLINO_DESCRIPTION "graphical clock with a calendar, that sets the time
 Tavlino shows an analog face, a month calendar and the date and time on a
 320x240 SDL screen, and saves an edited time to the system clock and the
 hardware clock.")
-set(CPACK_DEBIAN_TERMSCREEN_PACKAGE_NAME libtermscreen-dev)
+set(CPACK_DEBIAN_TERMSCREEN_PACKAGE_NAME ${PACKAGE_NAME_termscreen})
 set(CPACK_DEBIAN_TERMSCREEN_PACKAGE_SECTION libdevel)
 set(CPACK_COMPONENT_TERMSCREEN_DESCRIPTION "small terminal screen library (static, with pkg-config file)
 termscreen draws windows, colour pairs and line-drawing borders with

@@ -36,7 +36,6 @@ protected:
         tzset();
         unsetenv("SHIM_RTC");
         unsetenv("SHIM_MKTIME");
-        unsetenv("SHIM_SETTIME");
     }
     void TearDown() override { unlink(log_path.c_str()); }
     struct tm tokyo_ten() const { return civil_tm(2011, 3, 9, 10); }

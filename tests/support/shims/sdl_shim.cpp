@@ -16,7 +16,7 @@
 //                      SDL_QUIT is queued. SDL_Delay does not wait.
 //                      Without SHIM_SCRIPT, ticks, events and delays are SDL's own.
 //                      The clock shim's fake clock (SHIM_TIME), when it is
-//                      there, moves with the scripted ticks (the first t=N
+//                      there, moves with the scripted ticks (their first setting
 //                      only says where they start): as on a device, time
 //                      passes for both alike.
 //   SHIM_WALL=1        with SHIM_SCRIPT: the ticks are SDL's own, which SDL
@@ -75,11 +75,13 @@ void advance_wall(long long ms)
 }
 
 // Sets the scripted ticks, and moves the fake clock by as much; the first
-// t=N only says where the ticks start.
-void set_ticks(Uint32 now, bool first)
+// setting only says where the ticks start.
+void set_ticks(Uint32 now)
 {
-    if (!first)
+    static bool started = false;
+    if (started)
         advance_wall((int32_t)(now - ticks));
+    started = true;
     ticks = now;
 }
 
@@ -137,15 +139,12 @@ void advance_script()
         script_pos = end;
         if (token == "|")
             return;
-        if (token.rfind("t=", 0) == 0 && !wall_mode()) {
-            static bool first = true;
-            set_ticks((Uint32)strtoul(token.c_str() + 2, nullptr, 0), first);
-            first = false;
-        }
+        if (token.rfind("t=", 0) == 0 && !wall_mode())
+            set_ticks((Uint32)strtoul(token.c_str() + 2, nullptr, 0));
         else if (token[0] == '+' && wall_mode())
             advance_wall(strtoll(token.c_str() + 1, nullptr, 0));
         else if (token[0] == '+')
-            set_ticks(ticks + (Uint32)strtoul(token.c_str() + 1, nullptr, 0), false);
+            set_ticks(ticks + (Uint32)strtoul(token.c_str() + 1, nullptr, 0));
         else if (token.rfind("c=", 0) == 0)
             advance_wall(strtoll(token.c_str() + 2, nullptr, 0));
         else if (token.rfind("k=", 0) == 0)
