@@ -10,6 +10,9 @@ typedef unsigned EditField; // 0 year, 1 month, 2 day, 3 hour, 4 minute, 5 secon
 // from the system clock steps up one at a time but down to 2009 at once.
 constexpr int EDIT_YEAR_MIN = 109; // 2009
 constexpr int EDIT_YEAR_MAX = 500; // 2400
+constexpr EditField EDIT_FIELD_HOUR = 3;
+constexpr EditField EDIT_FIELD_MINUTE = 4;
+constexpr EditField EDIT_FIELD_SECOND = 5;
 constexpr EditField EDIT_FIELD_COUNT = 6;
 
 void field_increment(struct tm *tm, EditField field);
@@ -17,6 +20,9 @@ void field_decrement(struct tm *tm, EditField field);
 
 // Steps the field of the local time *shown up (direction > 0) or down, and
 // stores the stepped instant in *shown. A value that does not exist that day
-// (a daylight-saving gap) is stepped over, so the field always moves. Returns
-// -1, leaving *shown as it was, when the platform cannot represent the result.
+// (a daylight-saving gap) is stepped over, so the field always moves. Where
+// the clocks go back, a minute or second step keeps the offset on show and an
+// hour step passes through both readings of the repeated hour, in order.
+// Returns -1, leaving *shown as it was, when the platform cannot represent
+// the result.
 int field_step_time(time_t *shown, EditField field, int direction);

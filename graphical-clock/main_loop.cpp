@@ -7,32 +7,6 @@
 #include "set_clock.h"
 #include "stop_signals.h"
 
-uint32_t loop_tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
-{
-    uint32_t since = now - *last_tick;
-    // Half the counter's range or more is no time passed: the counter went
-    // back (it follows the system clock, which was set back). Start counting
-    // again from here, without a step.
-    if (since >= TICK_BACKWARDS) {
-        *tick_base = *last_tick = now;
-        return 0;
-    }
-    if (since <= 1000)
-        return 0;
-    // Counted from tick_base, not last_tick: the lateness of each step adds up
-    // until it makes a whole second, so the shown time never drifts.
-    uint32_t n = (uint32_t)(now - *tick_base) / 1000;
-    *tick_base += n * 1000;
-    *last_tick = now;
-    return n;
-}
-
-int loop_clock_moved(time_t counted, time_t now)
-{
-    time_t lag = now - counted;
-    return lag < 0 || lag > LOOP_LAG_MAX;
-}
-
 static void present_frame(const ClockLoop *c)
 {
     draw_frame(c);
@@ -41,27 +15,6 @@ static void present_frame(const ClockLoop *c)
     // the update. Every frame is presented twice, and the tests count flips.
     SDL_Flip(screen);
     SDL_Flip(screen);
-}
-
-// The system clock was moved by someone else (a network time, a date set by
-// hand, a suspend the tick counter did not see): take its time again, as at
-// the start, and count on from there. An edit on show stays as it is; Escape
-// returns it to the new time. The calendar's home month follows, and so does
-// the browsed month unless the user had paged away from home.
-static void take_system_time(ClockLoop *c, time_t now, uint32_t ticks)
-{
-    struct tm local = *localtime(&now);
-    if (c->browse_year == c->home_year && c->browse_month == c->home_month) {
-        c->browse_year = local.tm_year;
-        c->browse_month = local.tm_mon;
-    }
-    c->home_year = local.tm_year;
-    c->home_month = local.tm_mon;
-    c->saved_time = now;
-    if (!c->edit_mode)
-        c->shown_time = now;
-    c->tick_base = c->last_tick = ticks;
-    c->redraw = 1;
 }
 
 static void browse_key(ClockLoop *c, SDLKey key)
@@ -103,25 +56,17 @@ static void browse_key(ClockLoop *c, SDLKey key)
 
 static void save_edit(ClockLoop *c)
 {
-    c->redraw = 1;
     c->edit_mode = 0;
     struct tm local = *localtime(&c->shown_time);
-    // The tick counter may follow the system clock, which this save moves:
-    // what the counter moves meanwhile is the save's doing, not time passed.
-    uint32_t before = SDL_GetTicks();
     int result = set_clock(&local);
-    int error = errno;
-    uint32_t moved = SDL_GetTicks() - before;
-    c->tick_base += moved;
-    c->last_tick += moved;
-    c->notice = set_clock_notice(result, error);
-    if (result == SET_CLOCK_NOT_SET) {
-        // Nothing was saved: the screen shows the system's time again, and
-        // the home month stays where it was.
-        c->shown_time = c->saved_time;
+    c->notice = set_clock_notice(result, errno);
+    // Counted on from the system clock: the saved instant when it took it,
+    // its own time when not (the home month then stays where it was).
+    LoopClocks now;
+    loop_read_clocks(&now);
+    loop_align(c, &now);
+    if (result == SET_CLOCK_NOT_SET)
         return;
-    }
-    c->saved_time = c->shown_time;
     c->home_year = local.tm_year;
     c->home_month = local.tm_mon;
 }
@@ -167,9 +112,11 @@ static void pump_events(ClockLoop *c)
         if (c->quit)
             break; // the event just taken is dropped
         if (event.type == SDL_KEYDOWN && c->notice != nullptr) {
-            // A notice stays until the next key, which then acts as always.
+            // The key that takes a notice away does nothing else: Escape
+            // answers the message, it does not quit.
             c->notice = nullptr;
             c->redraw = 1;
+            continue;
         }
         if (event.type == SDL_QUIT)
             c->quit = 1;
@@ -184,34 +131,21 @@ void run_clock()
 {
     stop_signals_install();
     ClockLoop c = {};
-    time_t now = time(nullptr);
-    struct tm start = *localtime(&now);
-    c.browse_year = c.home_year = start.tm_year;
-    c.browse_month = c.home_month = start.tm_mon;
-
+    time_t start = time(nullptr);
+    struct tm local = *localtime(&start);
+    c.browse_year = c.home_year = local.tm_year;
+    c.browse_month = c.home_month = local.tm_mon;
+    // Presented once bare, before the first frame is drawn on the first pass.
     SDL_Flip(screen);
     c.redraw = 1;
-    c.quit = 0;
-    c.edit_mode = 0;
-    c.edit_field = 0;
-    c.shown_time = time(nullptr);
-    c.saved_time = c.shown_time;
-    c.tick_base = SDL_GetTicks();
-    c.last_tick = c.tick_base;
+    LoopClocks now;
+    time_t shown = time(nullptr);
+    loop_read_clocks(&now);
+    loop_start_count(&c, shown, &now);
 
     while (!c.quit) {
-        uint32_t ticks = SDL_GetTicks();
-        uint32_t n = loop_tick_step(&c.tick_base, &c.last_tick, ticks);
-        if (n > 0) {
-            c.shown_time += n;
-            c.saved_time += n;
-            c.redraw = 1;
-        }
-        // Read every pass, so that the frame after an outside change of the
-        // system clock already shows the new time.
-        now = time(nullptr);
-        if (loop_clock_moved(c.saved_time, now))
-            take_system_time(&c, now, ticks);
+        loop_read_clocks(&now);
+        loop_count(&c, &now);
         if (c.redraw) {
             present_frame(&c);
             c.redraw = 0;

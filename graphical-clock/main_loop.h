@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include "field_edit.h"
+#include "loop_clocks.h"
 
 // The loop's state, for one run of the clock.
 struct ClockLoop {
@@ -19,27 +20,17 @@ struct ClockLoop {
                                    // last outside change of the clock, never moved on by
                                    // the running clock
     const char *notice;  // what a failed save says in the help line's place until the
-                         // next key; null when nothing is to be said
+                         // next key, which only takes it away; null when nothing is to be said
     int redraw;          // a frame is due; the loop does not sleep while it is set
     int quit;            // leave the loop; events still queued are dropped
-    uint32_t tick_base;  // ticks from which whole seconds are counted (moves by 1000s)
+    uint32_t tick_base;  // ticks from which whole seconds are counted (moves by 1000s,
+                         // and by the few milliseconds that keep the count on time)
     uint32_t last_tick;  // ticks at the last one-second step
+    int32_t phase_ms;    // how far into the system clock's second the count's seconds
+                         // begin: as at the start (0-999), 0 from the first alignment on
+    int resync;          // the system clock was set during an edit: take its time once
+                         // the edit ends
+    LoopClocks last_pass; // the clocks as the previous pass read them
 };
-
-// The one-second step: when more than 1000 ms have passed since *last_tick, the
-// whole seconds gained since *tick_base are returned and both counters move on;
-// otherwise 0. All arithmetic is unsigned 32-bit, so the tick counter may wrap
-// forward; a difference of TICK_BACKWARDS or more means the counter went back,
-// and both counters restart from now without a step.
-constexpr uint32_t TICK_BACKWARDS = 0x80000000u;
-uint32_t loop_tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now);
-
-// How far the loop's count may trail the system clock: it starts up to a
-// second behind, and a step comes up to a second after the second it counts
-// (about every hundred seconds one step of two makes up the lateness).
-constexpr time_t LOOP_LAG_MAX = 2;
-// Whether the system clock (now) was moved away from the loop's count of it:
-// it leads the count by more than the lag, or trails it.
-int loop_clock_moved(time_t counted, time_t now);
 
 void run_clock();

@@ -57,15 +57,11 @@ int set_clock(const struct tm *local)
 
     struct timespec now = {};
     now.tv_sec = t;
-    int refused = clock_settime(CLOCK_REALTIME, &now) != 0 ? errno : 0;
-    // The hardware clock is written either way, as it always was; a refusal
-    // of the system clock is what the caller hears of first.
-    int result = set_rtc(t);
-    if (refused != 0) {
-        errno = refused;
+    // A time the system clock refused goes to no clock: at the next start
+    // the hardware clock's time would become the system's.
+    if (clock_settime(CLOCK_REALTIME, &now) != 0)
         return SET_CLOCK_NOT_SET;
-    }
-    return result;
+    return set_rtc(t);
 }
 
 const char *set_clock_notice(int result, int error)

@@ -9,7 +9,8 @@
 constexpr int SET_CLOCK_SAVED = 0;       // both clocks hold the time
 constexpr int SET_CLOCK_RTC_FAILED = -1; // the system clock holds it; the hardware clock
                                          // could not be opened or refused it
-constexpr int SET_CLOCK_NOT_SET = -2;    // the system clock was not set; errno says why
+constexpr int SET_CLOCK_NOT_SET = -2;    // neither clock was set; errno says why the system
+                                         // clock was not
 
 int set_clock(const struct tm *local);
 

@@ -27,11 +27,11 @@ std::string repeat(int k, int times)
 
 } // namespace
 
-// The ticks either follow the system clock, as SDL's own do on Debian (wall:
-// SHIM_WALL, SDL's ticks computed from a fake wall clock that the
-// intercepted clock setting really moves), or count on by themselves
-// (monotonic: scripted ticks). Either way the clock shows the system's time,
-// whoever moved it and by however much; its own saves are no outside change.
+// The ticks either follow the system clock, as classic SDL counts them (wall:
+// SHIM_WALL, ticks computed from the fake system clock that the intercepted
+// clock setting really moves), or count on by themselves, as SDL 2's do
+// (monotonic). Either way the clock shows the system's time, whoever moved it
+// and by however much; its own saves are no outside change.
 TEST(TavlinoClockSteps, ShownTimeFollowsTheSystemClock)
 {
     const time_t start = utc_time(2011, 12, 30, 10, 59, 50);
@@ -78,6 +78,16 @@ TEST(TavlinoClockSteps, ShownTimeFollowsTheSystemClock)
          2011, 12, 30},
         {"an hour on, with the ticks about to wrap", monotonic, start, moved(hour), 0,
          start + hour + 1, 2011, 12, 30, 0xFFFFFED8u},
+        // An edit runs on by time passed alone, and Enter saves what it shows.
+        {"edit kept when the clock is set an hour on", wall, start,
+         edit_hour + key(UP) + moved(hour) + " +1001 |" + key(ENTER), start + hour + 1,
+         start + hour + 2, 2011, 12, 30},
+        {"edit kept when the clock is set 30 days back", wall, start,
+         edit_hour + key(UP) + moved(-days30) + " +1001 |" + key(ENTER), start + hour + 1,
+         start + hour + 2, 2011, 12, 30},
+        {"edit kept when the clock is set 30 days back, monotonic ticks", monotonic, start,
+         edit_hour + key(UP) + moved(-days30) + " +1001 |" + key(ENTER), start + hour + 1,
+         start + hour + 2, 2011, 12, 30},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.why);
@@ -147,6 +157,11 @@ TEST(TavlinoClockSteps, SteppingADateAcrossDaylightSavingKeepsTheHour)
          utc_time(2011, 11, 15, 15, 0, 0), 1, DOWN, 1, utc_time(2011, 10, 15, 14, 0, 0)},
         {"New York, the day before winter time, day up", "America/New_York",
          utc_time(2011, 11, 5, 14, 0, 0), 2, UP, 1, utc_time(2011, 11, 6, 15, 0, 0)},
+        // The repeated hour shows twice: 00:30, 01:30 EDT, 01:30 EST, 02:30.
+        {"New York, 00:30 EDT hour up twice", "America/New_York",
+         utc_time(2024, 11, 3, 4, 30, 0), 3, UP, 2, utc_time(2024, 11, 3, 5, 30, 0)},
+        {"New York, 00:30 EDT hour up three times", "America/New_York",
+         utc_time(2024, 11, 3, 4, 30, 0), 3, UP, 3, utc_time(2024, 11, 3, 7, 30, 0)},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.why);

@@ -130,6 +130,7 @@ TEST(FieldEdit, FieldsAboveFiveChangeNothing)
 
 // A step into a daylight-saving gap goes on past it, so the field always moves;
 // elsewhere mktime's normalisation is kept (29 February a year on is 1 March).
+// Each step means the instant it shows, the repeated hour's too.
 TEST(FieldEdit, SteppingTheShownTimeStepsOverAGap)
 {
     struct Case {
@@ -158,6 +159,31 @@ TEST(FieldEdit, SteppingTheShownTimeStepsOverAGap)
          utc_time(2024, 3, 30, 0, 30, 0)},
         {"29 February 2012, year up: 1 March 2013", "UTC", utc_time(2012, 2, 29, 10, 0, 0), 0,
          +1, utc_time(2013, 3, 1, 10, 0, 0)},
+        // Where the clocks go back, minutes and seconds keep the offset on show.
+        {"New York, 01:30 EDT minute up: 01:31 EDT", "America/New_York",
+         utc_time(2024, 11, 3, 5, 30, 0), 4, +1, utc_time(2024, 11, 3, 5, 31, 0)},
+        {"New York, 01:30 EDT second up: 01:30:01 EDT", "America/New_York",
+         utc_time(2024, 11, 3, 5, 30, 0), 5, +1, utc_time(2024, 11, 3, 5, 30, 1)},
+        {"New York, 01:00 EST minute down: 01:59 EST, within its hour", "America/New_York",
+         utc_time(2024, 11, 3, 6, 0, 0), 4, -1, utc_time(2024, 11, 3, 6, 59, 0)},
+        {"Berlin, 02:30 CEST minute down: 02:29 CEST", "Europe/Berlin",
+         utc_time(2024, 10, 27, 0, 30, 0), 4, -1, utc_time(2024, 10, 27, 0, 29, 0)},
+        // Hours pass through both readings of the repeated hour, an hour apart.
+        {"New York, 00:30 EDT hour up: 01:30 EDT", "America/New_York",
+         utc_time(2024, 11, 3, 4, 30, 0), 3, +1, utc_time(2024, 11, 3, 5, 30, 0)},
+        {"New York, 01:30 EDT hour up: 01:30 EST", "America/New_York",
+         utc_time(2024, 11, 3, 5, 30, 0), 3, +1, utc_time(2024, 11, 3, 6, 30, 0)},
+        {"New York, 01:30 EST hour up: 02:30 EST", "America/New_York",
+         utc_time(2024, 11, 3, 6, 30, 0), 3, +1, utc_time(2024, 11, 3, 7, 30, 0)},
+        {"New York, 02:30 EST hour down: 01:30 EST", "America/New_York",
+         utc_time(2024, 11, 3, 7, 30, 0), 3, -1, utc_time(2024, 11, 3, 6, 30, 0)},
+        {"New York, 01:30 EST hour down: 01:30 EDT", "America/New_York",
+         utc_time(2024, 11, 3, 6, 30, 0), 3, -1, utc_time(2024, 11, 3, 5, 30, 0)},
+        {"Berlin, 02:30 CET hour down: 02:30 CEST", "Europe/Berlin",
+         utc_time(2024, 10, 27, 1, 30, 0), 3, -1, utc_time(2024, 10, 27, 0, 30, 0)},
+        {"New York, the day before, day up into the repeated hour: 01:30 EDT",
+         "America/New_York", utc_time(2024, 11, 2, 5, 30, 0), 2, +1,
+         utc_time(2024, 11, 3, 5, 30, 0)},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.why);

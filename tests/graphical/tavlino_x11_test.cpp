@@ -52,7 +52,7 @@ protected:
                                "LD_PRELOAD=" + build_dir() + "/libsdl_shim.so:" + build_dir() +
                                    "/libclock_shim.so",
                                "SHIM_TIME=" + std::to_string((long long)start),
-                               "SHIM_WALL=run", "SHIM_LOG=" + dir + "/log"},
+                               "SHIM_CLOCK=run", "SHIM_LOG=" + dir + "/log"},
                               dir + "/out", dir + "/err");
         window = shell_output("DISPLAY=" + display +
                               " timeout 10 xdotool search --sync --onlyvisible --name '^Tavlino$'"

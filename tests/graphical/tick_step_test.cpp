@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <string>
+
 #include "main_loop.h"
 
 TEST(TickStep, StepsOnlyAfterMoreThanASecond)
@@ -83,17 +87,136 @@ TEST(TickStep, JustUnderHalfTheRangeIsAStall)
     EXPECT_EQ(loop_tick_step(&base, &last, 0x7FFFFFFFu), 0x7FFFFFFFu / 1000);
 }
 
-// The count trails the system clock by up to two seconds in normal running;
-// anything else means the system clock was moved under it.
-TEST(LoopClockMoved, OnlyBeyondTheNormalLag)
+namespace {
+
+// A device's clocks in simulated time. The monotonic clock counts true
+// milliseconds; the system clock runs at its own rate and may be set; the
+// ticks follow the system clock (classic SDL, "wall") or run on at their own
+// rate (SDL 2).
+struct Device {
+    bool wall;
+    double tick_ppm, system_ppm;
+    double passed = 0, system = 1325239190000.0, ticks = 0;
+    LoopClocks read() const
+    {
+        return {(uint32_t)(int64_t)std::floor(ticks), (int64_t)std::floor(passed),
+                (int64_t)std::floor(system)};
+    }
+    void pass(double ms)
+    {
+        passed += ms;
+        system += ms * (1 + system_ppm * 1e-6);
+        ticks += ms * (1 + (wall ? system_ppm : tick_ppm) * 1e-6);
+    }
+    void set(double ms)
+    {
+        system += ms;
+        if (wall)
+            ticks += ms;
+    }
+};
+
+ClockLoop started(const Device &d)
 {
-    const time_t counted = 1325239190;
+    ClockLoop c = {};
+    LoopClocks now = d.read();
+    loop_start_count(&c, (time_t)(now.system_ms / 1000), &now);
+    return c;
+}
+
+// The shown time against the system clock at a pass, in ms: never ahead.
+long long lag(const ClockLoop &c, const Device &d)
+{
+    return d.read().system_ms - (long long)c.shown_time * 1000;
+}
+
+} // namespace
+
+// Six hours of passes 10 ms apart: whatever the ticks or the system clock do,
+// the shown second is never ahead of the system clock nor more than 2.1 s
+// behind it, and a second is shown twice at most once in eight minutes.
+TEST(LoopCount, ShownTimeStaysWithinItsBound)
+{
     struct Case {
-        long long lag;
-        int moved;
+        const char *why;
+        bool wall;
+        double tick_ppm, system_ppm, set_every_64s; // ms, alternately on and back
     };
-    const Case cases[] = {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {-1, 1}, {-3600, 1},
-                          {3600, 1}, {30LL * 86400, 1}, {-30LL * 86400, 1}};
-    for (const Case &c : cases)
-        EXPECT_EQ(loop_clock_moved(counted, counted + c.lag), c.moved) << "lag " << c.lag;
+    const Case cases[] = {
+        {"ticks 1000 ppm fast", false, 1000, 0, 0},
+        {"ticks 1000 ppm slow", false, -1000, 0, 0},
+        {"ticks 100 ppm slow", false, -100, 0, 0},
+        {"system clock slewed 500 ppm fast, ticks following it", true, 0, 500, 0},
+        {"system clock slewed 500 ppm slow, ticks on their own", false, 0, -500, 0},
+        {"0.3 s set on and back every 64 s, ticks on their own", false, 0, 0, 300},
+        {"0.3 s set on and back every 64 s, ticks following it", true, 0, 0, 300},
+        {"1000 ppm fast ticks and 0.3 s steps", false, 1000, 0, 300},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.why);
+        Device d = {k.wall, k.tick_ppm, k.system_ppm};
+        ClockLoop c = started(d);
+        long long worst = 0, shown_since = 0, repeats = 0;
+        time_t before = c.shown_time;
+        for (long long pass = 1; pass <= 6LL * 3600 * 100; pass++) {
+            d.pass(10);
+            if (k.set_every_64s != 0 && pass % 6400 == 0)
+                d.set(pass % 12800 == 0 ? -k.set_every_64s : k.set_every_64s);
+            LoopClocks now = d.read();
+            loop_count(&c, &now);
+            long long l = lag(c, d);
+            ASSERT_GE(l, 0) << "ahead at pass " << pass;
+            worst = std::max(worst, l);
+            if (c.shown_time != before) {
+                ASSERT_LE(c.shown_time - before, 2) << "pass " << pass;
+                // One second shown for two, or shown again.
+                repeats += pass - shown_since > 150 || c.shown_time < before;
+                shown_since = pass;
+                before = c.shown_time;
+            }
+        }
+        EXPECT_LE(worst, 2100);
+        EXPECT_LE(repeats, 6 * 60 / 8);
+    }
+}
+
+// A setting of the system clock shows at once, the shown second then turning
+// over with the system clock's; an edit on show only runs on as time passes.
+TEST(LoopCount, SettingTheClockShowsAtOnceAndMovesNoEdit)
+{
+    const long long minute = 60000, day = 86400000;
+    for (bool wall : {true, false}) {
+        for (long long change : {500LL, -500LL, 1200LL, -1200LL, 60 * minute, -30 * day,
+                                 -25 * day, 50 * day}) {
+            SCOPED_TRACE((wall ? "ticks following the clock, " : "ticks on their own, ") +
+                         std::to_string(change) + " ms");
+            Device d = {wall, 0, 0}, unchanged = d;
+            d.pass(3330); // the change comes a third of a second into a second
+            unchanged.pass(3330);
+            ClockLoop c = started(Device{wall, 0, 0}), edit = c, kept = c;
+            edit.edit_mode = kept.edit_mode = 1;
+            LoopClocks now = d.read();
+            for (ClockLoop *l : {&c, &edit, &kept})
+                loop_count(l, &now);
+            d.set((double)change);
+            long long turned = -1;
+            for (int pass = 1; pass <= 300; pass++) {
+                d.pass(10);
+                unchanged.pass(10);
+                LoopClocks a = d.read(), b = unchanged.read();
+                time_t shown = c.shown_time;
+                loop_count(&c, &a);
+                loop_count(&edit, &a);
+                loop_count(&kept, &b);
+                ASSERT_EQ(edit.shown_time, kept.shown_time) << "pass " << pass;
+                ASSERT_GE(lag(c, d), 0);
+                ASSERT_LE(lag(c, d), pass == 1 ? 1000 : 2100) << "pass " << pass;
+                if (turned < 0 && pass > 1 && c.shown_time != shown)
+                    turned = lag(c, d);
+            }
+            EXPECT_GE(turned, 0);
+            EXPECT_LE(turned, 50) << "the second turns over late";
+            EXPECT_EQ(edit.resync, 1) << "taken when the edit ends";
+        }
+    }
 }

@@ -7,14 +7,14 @@
 //   SHIM_RTC=noopen       opening the device fails with ENOENT
 //   SHIM_RTC=refuse       RTC_SET_TIME fails with EINVAL
 //   SHIM_MKTIME=fail      mktime cannot represent any time
-//   SHIM_TIME=secs        a fake clock starts at this instant: time() reads it;
-//                         clock_settime moves it, and so does
-//                         clock_shim_wall_advance (the SDL shim's scripted time)
-//   SHIM_WALL=1           with SHIM_TIME: gettimeofday and
-//                         clock_gettime(CLOCK_REALTIME) read the fake clock too
-//                         (SDL's own ticks then follow it)
-//   SHIM_WALL=run         as SHIM_WALL=1, and the fake clock also runs on with
-//                         the real monotonic clock
+//   SHIM_TIME=secs        fake clocks: the system clock starts at this instant
+//                         (time, gettimeofday, clock_gettime(CLOCK_REALTIME)), and
+//                         a monotonic clock of its own (CLOCK_MONOTONIC); both
+//                         move with clock_shim_pass (time passes: the SDL
+//                         shim's scripted time), the system clock alone with
+//                         clock_settime and clock_shim_step (another program
+//                         sets it)
+//   SHIM_CLOCK=run        with SHIM_TIME: both also run on in real time
 // The shim defines both open and open64 itself, so it must see them unrenamed;
 // on 32-bit platforms it also defines the 64-bit-time entry points that the
 // programs, built with _TIME_BITS=64, call instead of the plain names.
@@ -45,9 +45,10 @@ template <typename F> F next(const char *name)
 
 int fake_fd = -1;
 
-// The fake clock in milliseconds since the epoch, as last set (-1 until
-// first read), and the real monotonic milliseconds at that setting.
-long long fake_ms = -1;
+// The fake clocks in milliseconds as last set (the system clock since the
+// epoch, -1 until first read), and the real monotonic milliseconds then.
+long long fake_system = -1;
+long long fake_passed = 0;
 long long fake_set_at = 0;
 
 long long monotonic_ms()
@@ -63,28 +64,41 @@ bool clock_faked()
     return getenv("SHIM_TIME") != nullptr;
 }
 
-bool wall_faked()
+long long running_since_set()
 {
-    return clock_faked() && getenv("SHIM_WALL") != nullptr;
+    const char *mode = getenv("SHIM_CLOCK");
+    if (fake_system < 0) {
+        fake_system = strtoll(getenv("SHIM_TIME"), nullptr, 10) * 1000;
+        fake_set_at = monotonic_ms();
+    }
+    return mode != nullptr && strcmp(mode, "run") == 0 ? monotonic_ms() - fake_set_at : 0;
 }
 
 long long fake_now()
 {
-    if (fake_ms < 0) {
-        fake_ms = strtoll(getenv("SHIM_TIME"), nullptr, 10) * 1000;
-        fake_set_at = monotonic_ms();
-    }
-    const char *wall = getenv("SHIM_WALL");
-    if (wall != nullptr && strcmp(wall, "run") == 0)
-        return fake_ms + monotonic_ms() - fake_set_at;
-    return fake_ms;
+    return running_since_set() + fake_system;
 }
 
-void fake_set(long long ms)
+long long fake_monotonic()
 {
-    fake_now();
-    fake_ms = ms;
+    return running_since_set() + fake_passed;
+}
+
+void fake_move(long long system_ms, long long passed_ms)
+{
+    long long system = fake_now() + system_ms, passed = fake_monotonic() + passed_ms;
+    fake_system = system;
+    fake_passed = passed;
     fake_set_at = monotonic_ms();
+}
+
+// The fake clock's reading for this clock, in ms; false for a clock it does not fake.
+bool fake_reading(clockid_t id, long long *ms)
+{
+    if (!clock_faked() || (id != CLOCK_REALTIME && id != CLOCK_MONOTONIC))
+        return false;
+    *ms = id == CLOCK_REALTIME ? fake_now() : fake_monotonic();
+    return true;
 }
 
 bool is_rtc(const char *path)
@@ -142,7 +156,7 @@ static int set_clock_time(clockid_t id, long long sec, long nsec)
         return -1;
     }
     if (id == CLOCK_REALTIME && clock_faked())
-        fake_set(sec * 1000 + nsec / 1000000);
+        fake_move(sec * 1000 + nsec / 1000000 - fake_now(), 0);
     return 0;
 }
 
@@ -167,10 +181,16 @@ int __clock_settime64(clockid_t id, const struct timespec64 *ts)
     return set_clock_time(id, ts->tv_sec, ts->tv_nsec);
 }
 
-void clock_shim_wall_advance(long long ms)
+void clock_shim_pass(long long ms)
 {
     if (clock_faked())
-        fake_set(fake_now() + ms);
+        fake_move(ms, ms);
+}
+
+void clock_shim_step(long long ms)
+{
+    if (clock_faked())
+        fake_move(ms, 0);
 }
 
 time_t time(time_t *out)
@@ -203,7 +223,7 @@ long long __time64(long long *out)
 
 int gettimeofday(struct timeval *tv, void *tz)
 {
-    if (!wall_faked()) {
+    if (!clock_faked()) {
         static auto real = next<int (*)(struct timeval *, void *)>("gettimeofday");
         return real(tv, tz);
     }
@@ -221,7 +241,7 @@ struct timeval64 {
 
 int __gettimeofday64(struct timeval64 *tv, void *tz)
 {
-    if (!wall_faked()) {
+    if (!clock_faked()) {
         static auto real = next<int (*)(struct timeval64 *, void *)>("__gettimeofday64");
         return real(tv, tz);
     }
@@ -233,8 +253,8 @@ int __gettimeofday64(struct timeval64 *tv, void *tz)
 
 int clock_gettime(clockid_t id, struct timespec *ts)
 {
-    if (id == CLOCK_REALTIME && wall_faked()) {
-        long long ms = fake_now();
+    long long ms;
+    if (fake_reading(id, &ms)) {
         ts->tv_sec = (time_t)(ms / 1000);
         ts->tv_nsec = (long)(ms % 1000 * 1000000);
         return 0;
@@ -245,8 +265,8 @@ int clock_gettime(clockid_t id, struct timespec *ts)
 
 int __clock_gettime64(clockid_t id, struct timespec64 *ts)
 {
-    if (id == CLOCK_REALTIME && wall_faked()) {
-        long long ms = fake_now();
+    long long ms;
+    if (fake_reading(id, &ms)) {
         ts->tv_sec = ms / 1000;
         ts->tv_nsec = (int)(ms % 1000 * 1000000);
         return 0;

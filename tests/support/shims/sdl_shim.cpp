@@ -15,13 +15,15 @@
 //                      exists, the screen showing the last frame. When it runs out,
 //                      SDL_QUIT is queued. SDL_Delay does not wait.
 //                      Without SHIM_SCRIPT, ticks, events and delays are SDL's own.
-//                      The clock shim's fake clock (SHIM_TIME), when it is
-//                      there, moves with the scripted ticks (their first setting
+//                      The clock shim's fake clocks (SHIM_TIME), when it is
+//                      there, move with the scripted ticks (their first setting
 //                      only says where they start): as on a device, time
-//                      passes for both alike.
-//   SHIM_WALL=1        with SHIM_SCRIPT: the ticks are SDL's own, which SDL
-//                      computes from the wall clock, and +N moves the clock
-//                      shim's fake wall clock on by N ms (t=N is not used).
+//                      passes for all alike; c=N moves its system clock alone.
+//   SHIM_WALL=1        with SHIM_SCRIPT: the ticks follow the clock shim's
+//                      system clock, as classic SDL counts them from
+//                      gettimeofday (so c=N and a clock setting move them);
+//                      without it they count on by themselves, as SDL 2's do
+//                      from a monotonic clock. Either way, whichever SDL this is.
 // time() is the clock shim's (SHIM_TIME).
 #include <SDL.h>
 #include <SDL_ttf.h>
@@ -30,6 +32,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <deque>
@@ -41,6 +44,7 @@ namespace {
 
 std::deque<SDL_Event> queue;
 Uint32 ticks = 0;
+Uint32 first_ticks = 0; // where the script starts them
 const char *script_pos = nullptr;
 bool script_started = false;
 bool script_done = false;
@@ -62,27 +66,42 @@ bool wall_mode()
     return getenv("SHIM_WALL") != nullptr;
 }
 
-// Moves the clock shim's fake clock on (SDL's own ticks follow it in wall
-// mode); without the clock shim, only the ticks move.
-void advance_wall(long long ms)
+// Moves the clock shim's fake clocks: time passes, or its system clock is
+// set by another program. Without the clock shim only the ticks move.
+void clock_shim(const char *name, long long ms)
 {
-    using AdvanceFn = void (*)(long long);
-    AdvanceFn advance = reinterpret_cast<AdvanceFn>(dlsym(RTLD_DEFAULT, "clock_shim_wall_advance"));
-    if (advance == nullptr && wall_mode())
+    using MoveFn = void (*)(long long);
+    MoveFn move = reinterpret_cast<MoveFn>(dlsym(RTLD_DEFAULT, name));
+    if (move == nullptr && wall_mode())
         abort(); // SHIM_WALL needs the clock shim
-    if (advance != nullptr)
-        advance(ms);
+    if (move != nullptr)
+        move(ms);
 }
 
-// Sets the scripted ticks, and moves the fake clock by as much; the first
-// setting only says where the ticks start.
+// Sets the scripted ticks, time passing as much; the first setting only says
+// where the ticks start.
 void set_ticks(Uint32 now)
 {
     static bool started = false;
     if (started)
-        advance_wall((int32_t)(now - ticks));
+        clock_shim("clock_shim_pass", (int32_t)(now - ticks));
+    else
+        first_ticks = now;
     started = true;
     ticks = now;
+}
+
+// Ticks counted from the system clock since the first reading, as classic
+// SDL counts them.
+Uint32 wall_ticks()
+{
+    static long long start = -1;
+    struct timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    long long ms = (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+    if (start < 0)
+        start = ms;
+    return first_ticks + (Uint32)(ms - start);
 }
 
 void push_key(Uint8 type, int sym)
@@ -139,14 +158,12 @@ void advance_script()
         script_pos = end;
         if (token == "|")
             return;
-        if (token.rfind("t=", 0) == 0 && !wall_mode())
+        if (token.rfind("t=", 0) == 0)
             set_ticks((Uint32)strtoul(token.c_str() + 2, nullptr, 0));
-        else if (token[0] == '+' && wall_mode())
-            advance_wall(strtoll(token.c_str() + 1, nullptr, 0));
         else if (token[0] == '+')
             set_ticks(ticks + (Uint32)strtoul(token.c_str() + 1, nullptr, 0));
         else if (token.rfind("c=", 0) == 0)
-            advance_wall(strtoll(token.c_str() + 2, nullptr, 0));
+            clock_shim("clock_shim_step", strtoll(token.c_str() + 2, nullptr, 0));
         else if (token.rfind("k=", 0) == 0)
             push_key(SDL_KEYDOWN, atoi(token.c_str() + 2));
         else if (token.rfind("u=", 0) == 0)
@@ -192,9 +209,7 @@ Uint32 SDL_GetTicks(void)
         next_pass = false;
         advance_script();
     }
-    if (wall_mode())
-        return real<Uint32 (*)(void)>("SDL_GetTicks")();
-    return ticks;
+    return wall_mode() ? wall_ticks() : ticks;
 }
 
 int SDL_PollEvent(SDL_Event *event)

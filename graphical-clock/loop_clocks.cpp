@@ -1,0 +1,121 @@
+#include "loop_clocks.h"
+
+#include <SDL.h>
+
+#include "main_loop.h"
+
+static int64_t clock_ms(clockid_t id)
+{
+    struct timespec ts = {};
+    clock_gettime(id, &ts);
+    return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+}
+
+void loop_read_clocks(LoopClocks *now)
+{
+    now->ticks = SDL_GetTicks();
+    now->passed_ms = clock_ms(CLOCK_MONOTONIC);
+    now->system_ms = clock_ms(CLOCK_REALTIME);
+}
+
+uint32_t loop_tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
+{
+    uint32_t since = now - *last_tick;
+    // Half the counter's range or more is no time passed: the counter went
+    // back. Start counting again from here, without a step.
+    if (since >= TICK_BACKWARDS) {
+        *tick_base = *last_tick = now;
+        return 0;
+    }
+    if (since <= 1000)
+        return 0;
+    // Counted from tick_base, not last_tick: the lateness of each step adds up
+    // until it makes a whole second, so the shown time never drifts.
+    uint32_t n = (uint32_t)(now - *tick_base) / 1000;
+    *tick_base += n * 1000;
+    *last_tick = now;
+    return n;
+}
+
+void loop_start_count(ClockLoop *c, time_t shown, const LoopClocks *now)
+{
+    c->shown_time = c->saved_time = shown;
+    c->tick_base = c->last_tick = now->ticks;
+    c->phase_ms = (int32_t)(now->system_ms - (int64_t)shown * 1000);
+    c->last_pass = *now;
+}
+
+void loop_align(ClockLoop *c, const LoopClocks *now)
+{
+    int64_t second = now->system_ms / 1000;
+    if (now->system_ms % 1000 < 0)
+        second--; // before 1970 too, the second that has begun
+    c->shown_time = c->saved_time = (time_t)second;
+    c->tick_base = c->last_tick = now->ticks - (uint32_t)(now->system_ms - second * 1000);
+    c->phase_ms = 0;
+    c->resync = 0;
+    c->last_pass = *now;
+    c->redraw = 1;
+}
+
+static int jumped(int64_t ms)
+{
+    return ms >= LOOP_JUMP_MS || ms <= -LOOP_JUMP_MS;
+}
+
+static void take_system_time(ClockLoop *c, const LoopClocks *now)
+{
+    loop_align(c, now);
+    struct tm local = *localtime(&c->shown_time);
+    if (c->browse_year == c->home_year && c->browse_month == c->home_month) {
+        c->browse_year = local.tm_year;
+        c->browse_month = local.tm_mon;
+    }
+    c->home_year = local.tm_year;
+    c->home_month = local.tm_mon;
+}
+
+// The count against the system clock, less the part of a second the count
+// started with: positive when the count trails.
+static int64_t count_drift(const ClockLoop *c, const LoopClocks *now)
+{
+    int64_t counted = (int64_t)c->saved_time * 1000 + (int32_t)(now->ticks - c->tick_base);
+    return now->system_ms - counted - c->phase_ms;
+}
+
+// In browse mode: a change of the system clock is taken at once. Drift is
+// slewed away a few milliseconds at a time, never letting the count lead, so
+// the shown second never jumps for it: a catch-up step only comes earlier or
+// later. More than that comes from a change made during an edit.
+static void follow_system_clock(ClockLoop *c, const LoopClocks *now)
+{
+    int64_t drift = count_drift(c, now);
+    if (c->resync || jumped(drift))
+        take_system_time(c, now);
+    else if (drift < 0 || drift > LOOP_SLACK_MS)
+        c->tick_base -= (uint32_t)drift;
+}
+
+void loop_count(ClockLoop *c, const LoopClocks *now)
+{
+    const LoopClocks last = c->last_pass;
+    c->last_pass = *now;
+    int64_t passed = now->passed_ms - last.passed_ms;
+    // Ticks that jumped against the monotonic clock follow a system clock that
+    // was set: that is no time passed. Any jump, as the counters wrap.
+    int32_t tick_jump = (int32_t)(now->ticks - last.ticks - (uint32_t)passed);
+    if (jumped(tick_jump)) {
+        c->tick_base += (uint32_t)tick_jump;
+        c->last_tick += (uint32_t)tick_jump;
+    }
+    if (jumped(now->system_ms - last.system_ms - passed))
+        c->resync = 1;
+    if (!c->edit_mode)
+        follow_system_clock(c, now);
+    uint32_t n = loop_tick_step(&c->tick_base, &c->last_tick, now->ticks);
+    if (n > 0) {
+        c->shown_time += n;
+        c->saved_time += n;
+        c->redraw = 1;
+    }
+}
