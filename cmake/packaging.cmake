@@ -33,8 +33,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A cross build packages for its target; dpkg-shlibdeps then finds the
 # target's libraries as installed multi-arch run-time packages.
-if(CMAKE_CROSSCOMPILING AND CMAKE_LIBRARY_ARCHITECTURE STREQUAL "arm-linux-gnueabihf")
-  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE armhf)
+if(CLOCKS_DEBIAN_ARCH)
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${CLOCKS_DEBIAN_ARCH})
 endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

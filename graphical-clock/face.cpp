@@ -12,8 +12,6 @@ float sin_table[360];
 // (the cosine of 270 degrees comes out slightly negative, so hands at 12 end at x 249).
 static constexpr double DEGREE = 3.141592 / 180;
 
-static constexpr float CENTRE_X = 250.0f;
-static constexpr float CENTRE_Y = 120.0f;
 static constexpr float DOT_RADIUS = 45.0f;
 
 void build_trig_tables()
@@ -51,10 +49,12 @@ int face_hour_hand_angle(int hour, int minute)
 // The centre is added before truncating, unlike the dots.
 static void draw_hand(int angle, float radius, float tail_factor, Uint16 colour)
 {
-    int tip_x = (int)(cos_table[angle] * radius + CENTRE_X);
-    int tip_y = (int)(sin_table[angle] * radius + CENTRE_Y);
-    int tail_x = (int)(cos_table[angle] * tail_factor + CENTRE_X);
-    int tail_y = (int)(sin_table[angle] * tail_factor + CENTRE_Y);
+    // Summed in float: the hands' pixels depend on it (the centre converts exactly).
+    const float centre_x = FACE_CENTRE_X, centre_y = FACE_CENTRE_Y;
+    int tip_x = (int)(cos_table[angle] * radius + centre_x);
+    int tip_y = (int)(sin_table[angle] * radius + centre_y);
+    int tail_x = (int)(cos_table[angle] * tail_factor + centre_x);
+    int tail_y = (int)(sin_table[angle] * tail_factor + centre_y);
     draw_line(screen, tail_x, tail_y, tip_x, tip_y, colour);
 }
 

@@ -6,8 +6,7 @@
 // browsed month and the marked day, yet drawing them (a fill and some forty
 // blended texts) is most of a frame. They are drawn once and copied in after.
 static SDL_Surface *layer = nullptr;
-static StillParts kept;
-static int valid = 0;
+static StillParts kept; // what the layer holds, while there is one
 
 static int same(const StillParts *a, const StillParts *b)
 {
@@ -17,7 +16,7 @@ static int same(const StillParts *a, const StillParts *b)
 
 int still_layer_restore(const StillParts *parts)
 {
-    if (!valid || !same(parts, &kept))
+    if (layer == nullptr || !same(parts, &kept))
         return 0;
     SDL_BlitSurface(layer, nullptr, screen, nullptr);
     return 1;
@@ -34,12 +33,10 @@ void still_layer_keep(const StillParts *parts)
     }
     SDL_BlitSurface(screen, nullptr, layer, nullptr);
     kept = *parts;
-    valid = 1;
 }
 
 void still_layer_free()
 {
     SDL_FreeSurface(layer);
     layer = nullptr;
-    valid = 0;
 }

@@ -17,7 +17,7 @@ const unsigned char digit_cells[10][15] = {
     {1, 1, 1, 1, 0, 1, 1, 1, 1, 0, 0, 1, 1, 1, 1}, // 9
 };
 
-enum { PAIR_BLANK = 1, PAIR_LIT = 2, PAIR_DATE = 3, CELL_WIDTH = 2, DIGIT_WIDTH = 6 };
+enum { CELL_WIDTH = 2, DIGIT_WIDTH = 6 };
 
 static void set_pair(Window *win, int pair)
 {
@@ -69,6 +69,16 @@ void clock_draw()
     }
 }
 
+void clock_date_place(int *row, int *col, int *lines, int *cols)
+{
+    const ClockState *cs = clock_state;
+    int length = (int)strlen(cs->date_text);
+    *row = cs->row + cs->height - 1;
+    *col = cs->col + cs->width / 2 - length / 2 - 1;
+    *lines = 3;
+    *cols = length + 2;
+}
+
 static void border(Window *win, int ch)
 {
     win_border(win, ch, ch, ch, ch, ch, ch, ch, ch);
@@ -100,10 +110,10 @@ void clock_place(int row, int col, int width, int height)
     cs->width = width;
     cs->height = height;
     win_set_size(cs->clock_win, cs->height, cs->width);
-    int length = (int)strlen(cs->date_text);
-    win_set_origin(cs->date_win, cs->row + cs->height - 1,
-                   cs->col + cs->width / 2 - length / 2 - 1);
-    win_set_size(cs->date_win, 3, length + 2);
+    int date_row, date_col, lines, cols;
+    clock_date_place(&date_row, &date_col, &lines, &cols);
+    win_set_origin(cs->date_win, date_row, date_col);
+    win_set_size(cs->date_win, lines, cols);
     if (cs->boxed)
         draw_borders(0);
     win_refresh(cs->date_win);

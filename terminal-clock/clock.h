@@ -16,6 +16,9 @@ constexpr int CLOCK_WIDTH_SECONDS = 54;
 constexpr int DEFAULT_DELAY = 40000000;
 constexpr int DEFAULT_COLOR = 2;
 
+// The colour pairs the clock draws with.
+enum { PAIR_BLANK = 1, PAIR_LIT = 2, PAIR_DATE = 3 };
+
 static_assert(sizeof(int) == 4, "the clock's record holds 32-bit integers");
 
 // The clock's one state record, reached by every operation and by the
@@ -42,7 +45,6 @@ struct ClockState {
     int second_tens;
     int second_units;
     char date_text[DATE_TEXT_SIZE]; // " <date><meridiem> ", the date window's line
-    struct tm *local_time; // localtime's static result for the shown sample, not owned
     time_t last_sample;   // the time read by the latest sample: the next one shows it
     const char *meridiem; // "", "  AM" or "  PM"
     Window *clock_win;    // owned; made anew by every clock_init
@@ -70,8 +72,20 @@ void clock_place(int row, int col, int width, int height);
 void clock_set_box(int on);
 void clock_set_center(int on);
 void clock_toggle_seconds();
+// Where the date window goes: its three lines start on the clock's last, and
+// it is centred under the clock for the date line as it stands.
+void clock_date_place(int *row, int *col, int *lines, int *cols);
 
 // Commands and signals.
+// The signals the clock handles, and what each does.
+enum SignalAction { STOP, SUSPEND, CONTINUE, CRASH, RESIZE };
+struct HandledSignal {
+    int sig;
+    SignalAction action;
+    bool keep_ignored; // ignored at start: stays ignored
+};
+constexpr int HANDLED_SIGNAL_COUNT = 9;
+extern const HandledSignal handled_signals[HANDLED_SIGNAL_COUNT];
 void clock_handle_key();
 void clock_on_signal(int sig);
 // Installs clock_on_signal for every signal the clock handles.

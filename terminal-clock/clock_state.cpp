@@ -19,11 +19,6 @@ void clock_release_windows()
     clock_state->date_win = nullptr;
 }
 
-static int date_column(int col, int width, int length)
-{
-    return col + width / 2 - length / 2 - 1;
-}
-
 // What the last conversion was made from: the same second, mode and format
 // give the same digits and date line, so they are not made again.
 static struct {
@@ -47,25 +42,24 @@ void clock_init()
     term_clear();
     if (colors_allow_default() == 0)
         cs->bg = -1;
-    pair_init(1, cs->bg, cs->bg);
-    pair_init(2, cs->bg, cs->color);
-    pair_init(3, cs->color, cs->bg);
+    pair_init(PAIR_BLANK, cs->bg, cs->bg);
+    pair_init(PAIR_LIT, cs->bg, cs->color);
+    pair_init(PAIR_DATE, cs->color, cs->bg);
     term_flush();
     clock_install_handlers();
     cs->running = 1;
     cs->width = cs->show_seconds ? CLOCK_WIDTH_SECONDS : CLOCK_WIDTH;
     cs->height = CLOCK_HEIGHT;
 
-    cs->local_time = localtime(&cs->last_sample);
     cs->last_sample = time(nullptr);
     converted.twelve_hour = -1; // a start converts afresh
     clock_update_time();
 
     clock_release_windows(); // those of the previous start, after a size change
     cs->clock_win = win_create(cs->height, cs->width, cs->row, cs->col);
-    int length = (int)strlen(cs->date_text);
-    cs->date_win = win_create(3, length + 2, cs->row + cs->height - 1,
-                              date_column(cs->col, cs->width, length));
+    int row, col, lines, cols;
+    clock_date_place(&row, &col, &lines, &cols);
+    cs->date_win = win_create(lines, cols, row, col);
     if (cs->boxed) {
         win_border(cs->date_win, 0, 0, 0, 0, 0, 0, 0, 0);
         win_border(cs->clock_win, 0, 0, 0, 0, 0, 0, 0, 0);
@@ -112,8 +106,8 @@ void clock_update_time()
         return;
     struct tm *t = localtime(&sample);
     static struct tm epoch;
-    cs->local_time = t != nullptr ? t : &epoch;
-    t = cs->local_time;
+    if (t == nullptr)
+        t = &epoch;
 
     if (!cs->twelve_hour)
         cs->meridiem = "";

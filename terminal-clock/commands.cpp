@@ -17,16 +17,96 @@ static void move_clock(int row, int col)
     clock_place(row, col, cs->width, cs->height);
 }
 
-static void idle(int key)
+static void quit(ClockState *cs)
 {
-    ClockState *cs = clock_state;
-    struct timespec pause = {0, cs->delay};
-    nanosleep(&pause, nullptr); // a signal ends it early; the rest is not slept
+    cs->running = 0;
+}
+
+static void toggle_seconds(ClockState *)
+{
+    clock_toggle_seconds();
+}
+
+static void toggle_twelve_hour(ClockState *cs)
+{
+    cs->twelve_hour = !cs->twelve_hour;
+    clock_update_time();
+    clock_place(cs->row, cs->col, cs->width, cs->height);
+}
+
+static void toggle_centre(ClockState *cs)
+{
+    clock_set_center(!cs->centered);
+}
+
+static void toggle_box(ClockState *cs)
+{
+    clock_set_box(!cs->boxed);
+}
+
+// The moves stop at the screen's edges, and do nothing while centred.
+static void move_up(ClockState *cs)
+{
+    if (cs->row >= 1 && !cs->centered)
+        move_clock(cs->row - 1, cs->col);
+}
+
+static void move_down(ClockState *cs)
+{
+    // The date window's three lines start on the clock's last line.
+    if (cs->row <= screen_rows - cs->height - 3 && !cs->centered)
+        move_clock(cs->row + 1, cs->col);
+}
+
+static void move_left(ClockState *cs)
+{
+    if (cs->col >= 1 && !cs->centered)
+        move_clock(cs->row, cs->col - 1);
+}
+
+static void move_right(ClockState *cs)
+{
+    if (cs->col <= screen_cols - cs->width - 1 && !cs->centered)
+        move_clock(cs->row, cs->col + 1);
+}
+
+// The command keys; up to three keys a command, 0 ending a shorter list.
+struct KeyCommand {
+    int keys[3];
+    void (*run)(ClockState *cs);
+};
+static constexpr KeyCommand key_commands[] = {
+    {{'q', 'Q'}, quit},
+    {{'s', 'S'}, toggle_seconds},
+    {{'t', 'T'}, toggle_twelve_hour},
+    {{'c', 'C'}, toggle_centre},
+    {{'b', 'B'}, toggle_box},
+    {{'k', 'K', KEY_UP}, move_up},
+    {{'j', 'J', KEY_DOWN}, move_down},
+    {{'h', 'H', KEY_LEFT}, move_left},
+    {{'l', 'L', KEY_RIGHT}, move_right},
+};
+
+static const KeyCommand *command_for(int key)
+{
+    for (const KeyCommand &c : key_commands)
+        for (int k : c.keys)
+            if (k != 0 && k == key)
+                return &c;
+    return nullptr;
+}
+
+// Any other key, or none: the colour keys 0..7 choose the clock's colour,
+// and the loop is paced by a sleep (a command runs the next iteration at once).
+static void idle(ClockState *cs, int key)
+{
     if (key >= '0' && key <= '7') {
         cs->color = key - '0';
-        pair_init(2, cs->bg, cs->color);
-        pair_init(3, cs->color, cs->bg);
+        pair_init(PAIR_LIT, cs->bg, cs->color);
+        pair_init(PAIR_DATE, cs->color, cs->bg);
     }
+    struct timespec pause = {0, cs->delay};
+    nanosleep(&pause, nullptr); // a signal ends it early; the rest is not slept
 }
 
 void clock_handle_key()
@@ -39,57 +119,17 @@ void clock_handle_key()
         cs->running = 0;
         return;
     }
-    switch (key) {
-    case 'q': case 'Q':
-        cs->running = 0;
-        break;
-    case 's': case 'S':
-        clock_toggle_seconds();
-        break;
-    case 't': case 'T':
-        cs->twelve_hour = !cs->twelve_hour;
-        clock_update_time();
-        clock_place(cs->row, cs->col, cs->width, cs->height);
-        break;
-    case 'c': case 'C':
-        clock_set_center(!cs->centered);
-        break;
-    case 'b': case 'B':
-        clock_set_box(!cs->boxed);
-        break;
-    case 'k': case 'K': case KEY_UP:
-        if (cs->row >= 1 && !cs->centered)
-            move_clock(cs->row - 1, cs->col);
-        break;
-    case 'j': case 'J': case KEY_DOWN:
-        // The date window's three lines start on the clock's last line.
-        if (cs->row <= screen_rows - cs->height - 3 && !cs->centered)
-            move_clock(cs->row + 1, cs->col);
-        break;
-    case 'h': case 'H': case KEY_LEFT:
-        if (cs->col >= 1 && !cs->centered)
-            move_clock(cs->row, cs->col - 1);
-        break;
-    case 'l': case 'L': case KEY_RIGHT:
-        if (cs->col <= screen_cols - cs->width - 1 && !cs->centered)
-            move_clock(cs->row, cs->col + 1);
-        break;
-    default:
-        idle(key);
-        break;
-    }
+    const KeyCommand *command = command_for(key);
+    if (command != nullptr)
+        command->run(cs);
+    else
+        idle(cs, key);
 }
 
-// The signals the clock handles, and what each does. One that was ignored at
-// start stays ignored where the table says so (nohup's hang-up); all but
-// SIGCONT and SIGSEGV are held while the screen restarts.
-enum SignalAction { STOP, SUSPEND, CONTINUE, CRASH, RESIZE };
-struct HandledSignal {
-    int sig;
-    SignalAction action;
-    bool keep_ignored; // ignored at start: stays ignored
-};
-static constexpr HandledSignal handled_signals[] = {
+// One that was ignored at start stays ignored where the table says so
+// (nohup's hang-up); all but SIGCONT and SIGSEGV are held while the screen
+// restarts.
+const HandledSignal handled_signals[HANDLED_SIGNAL_COUNT] = {
     {SIGWINCH, RESIZE, false}, {SIGTERM, STOP, false},    {SIGINT, STOP, false},
     {SIGSEGV, CRASH, false},   {SIGHUP, STOP, true},      {SIGQUIT, STOP, true},
     {SIGPIPE, STOP, true},     {SIGTSTP, SUSPEND, true},  {SIGCONT, CONTINUE, true},

@@ -3,11 +3,12 @@
 
 uint32_t color_pairs[COLOR_PAIR_COUNT];
 
-// Pair 0 starts as 0x800 (foreground nibble 8). Set before main rather than in
-// the table's initialiser, which would put a kilobyte of zeros in the program.
+// Pair 0 starts with foreground nibble 8 (white). Set before main rather than
+// in the table's initialiser, which would put a kilobyte of zeros in the
+// program.
 __attribute__((constructor)) static void pair_zero_at_load(void)
 {
-    color_pairs[0] = 0x800;
+    color_pairs[0] = 8u << ATTR_FG_SHIFT;
 }
 
 static_assert(sizeof color_pairs == 256 * 4, "256 pairs of 32-bit attribute words");
@@ -15,7 +16,17 @@ static_assert(sizeof color_pairs == 256 * 4, "256 pairs of 32-bit attribute word
 // A colour is kept in a nibble as colour + 1, so -1 (and 15) are the default.
 static uint32_t colour_nibble(int16_t colour)
 {
-    return (uint32_t)(colour + 1) & 0xF;
+    return (uint32_t)(colour + 1) & ATTR_COLOUR_MASK;
+}
+
+static unsigned attr_fg(uint32_t attr)
+{
+    return attr >> ATTR_FG_SHIFT & ATTR_COLOUR_MASK;
+}
+
+static unsigned attr_bg(uint32_t attr)
+{
+    return attr >> ATTR_BG_SHIFT & ATTR_COLOUR_MASK;
 }
 
 int pair_init(int index, int fg, int bg)
@@ -23,7 +34,8 @@ int pair_init(int index, int fg, int bg)
     int16_t i = (int16_t)index;
     if (i <= 0 || i > 255)
         return TERM_REJECTED;
-    color_pairs[i] = colour_nibble((int16_t)fg) << 8 | colour_nibble((int16_t)bg) << 12;
+    color_pairs[i] =
+        colour_nibble((int16_t)fg) << ATTR_FG_SHIFT | colour_nibble((int16_t)bg) << ATTR_BG_SHIFT;
     return 0;
 }
 
@@ -37,15 +49,15 @@ int pair_content(int index, short *fg, short *bg)
     uint16_t i = (uint16_t)index;
     if (i > 255)
         return TERM_REJECTED;
-    *fg = nibble_colour((color_pairs[i] >> 8) & 0xF);
-    *bg = nibble_colour((color_pairs[i] >> 12) & 0xF);
+    *fg = nibble_colour(attr_fg(color_pairs[i]));
+    *bg = nibble_colour(attr_bg(color_pairs[i]));
     return 0;
 }
 
 void term_set_attr(int attr)
 {
-    uint16_t a = (uint16_t)attr;
-    unsigned fg = (a >> 8) & 0xF, bg = (a >> 12) & 0xF;
+    uint32_t a = (uint32_t)attr & ATTR_WORD_MASK;
+    unsigned fg = attr_fg(a), bg = attr_bg(a);
     term_puts("\033[0");
     // Nibbles 9..15 name no colour and send no code.
     if (fg >= 1 && fg <= 8) {
@@ -71,6 +83,6 @@ void term_set_attr(int attr)
 
 int win_set_attr(Window *, int attr)
 {
-    term_set_attr(attr & 0xFFFF);
+    term_set_attr((int)((uint32_t)attr & ATTR_WORD_MASK));
     return 0;
 }

@@ -4,12 +4,12 @@
 #include <stdio.h>
 
 #include "termscreen.h"
+#include "termscreen_internal.h"
 
 uint8_t charset_state = 255;
 uint8_t insert_state = 0;
 char print_buffer[PRINT_BUFFER_SIZE];
 
-enum { SHIFT_OUT = 0x0E, SHIFT_IN = 0x0F };
 
 int term_put_char(int ch, int insert)
 {

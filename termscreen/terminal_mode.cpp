@@ -10,7 +10,8 @@
 #include "termscreen.h"
 #include "termscreen_internal.h"
 
-int screen_rows = 24, screen_cols = 80;
+constexpr int DEFAULT_ROWS = 24, DEFAULT_COLS = 80; // where the terminal tells no size
+int screen_rows = DEFAULT_ROWS, screen_cols = DEFAULT_COLS;
 Window *screen_window = NULL;
 uint8_t nodelay_state = 0;
 
@@ -19,7 +20,6 @@ static struct termios saved_termios;
 // flushes the library makes, never in the middle of one.
 static char output_buffer[32768];
 static int saved_stdin_flags = -1; // standard input's status flags before we changed them
-constexpr int DEFAULT_ROWS = 24, DEFAULT_COLS = 80;
 
 constexpr cc_t CHAR_OFF = 0xFF;
 
@@ -63,13 +63,13 @@ void screen_end(void)
     term_puts("\033[0m");
     cursor_set_visible(1);
     term_clear_eol();
-    term_putc(0x0F);
+    term_putc(SHIFT_IN);
     charset_state = 0;
     term_flush();
     int fd = fileno(stdin);
     tcsetattr(fd, TCSADRAIN, &saved_termios);
-    // Non-blocking input belongs to the terminal shared with the shell: put
-    // standard input's flags back, so the next program reads it normally.
+    // Standard input's status flags as they came, so the next program reads
+    // it as before.
     if (saved_stdin_flags >= 0)
         fcntl(fd, F_SETFL, saved_stdin_flags);
     nodelay_state = 0;

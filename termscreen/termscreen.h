@@ -73,7 +73,12 @@ typedef struct Window {
 } Window;
 
 /* Attribute word: style bits 0..4, foreground colour + 1 in bits 8..11,
- * background colour + 1 in bits 12..15 (0: the terminal's default). */
+ * background colour + 1 in bits 12..15 (0: the terminal's default); only
+ * its low 16 bits are sent. */
+#define ATTR_FG_SHIFT 8
+#define ATTR_BG_SHIFT 12
+#define ATTR_COLOUR_MASK 0xFu /* one colour nibble, after its shift */
+#define ATTR_WORD_MASK 0xFFFFu
 enum {
     ATTR_UNDERLINE = 0x0001,
     ATTR_REVERSE = 0x0002,

@@ -2,6 +2,10 @@
 #ifndef TERMSCREEN_INTERNAL_H
 #define TERMSCREEN_INTERNAL_H
 
+/* The control bytes that switch to the line-drawing set (G1) and back to
+ * text (G0). */
+enum { SHIFT_OUT = 0x0E, SHIFT_IN = 0x0F };
+
 /* Notes a failed read or write: the terminal has gone (see term_gone),
  * unless the error is a passing one (nothing to read yet in non-blocking
  * mode, or a signal). End of file is noted as EIO. */

@@ -49,19 +49,19 @@ SCREEN = ("Europe/Berlin", utc("2012-02-29 14:27:35"), "t=0 | w=/tmp/go |")
 TERMINAL = [("tessavond", "UTC", utc("2024-03-05 10:20:30"), 24, 80, "-s -b -c -d 999999999"),
             ("tessavond-musl", "UTC", utc("2024-03-05 10:20:30"), 24, 80, "-b -c -d 999999999")]
 
-# The boots. The board's init starts Tavlino with the line the README gives
+# The boots. The board's init starts Tavlino with the line the device guide gives
 # device builders, word for word; the second boot takes the right to set the
 # clock away from it.
-README = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")
+GUIDE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "device.md")
 CAPS = "--inh-caps=-all,+sys_time --ambient-caps=+sys_time --bounding-set=-all,+sys_time"
 NO_CAPS = "--inh-caps=-all --bounding-set=-all"
 
 
 def inittab_line():
-    """The README's busybox inittab line for Tavlino."""
-    with open(README) as f:
+    """The device guide's busybox inittab line for Tavlino."""
+    with open(GUIDE) as f:
         lines = [l.strip() for l in f if l.strip().startswith("tty1::respawn:")]
-    assert len(lines) == 1 and CAPS in lines[0], "README: one inittab line with %s" % CAPS
+    assert len(lines) == 1 and CAPS in lines[0], "docs/device.md: one inittab line with %s" % CAPS
     return lines[0]
 
 

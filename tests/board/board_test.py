@@ -4,7 +4,7 @@
 Boots QEMU's vexpress-a9 board with Debian's armmp kernel, a device tree
 with a 320x240 panel (panel_dtb.sh) and an initramfs of busybox and the
 ARM builds, on a serial console with no display, twice. Busybox's init
-starts Tavlino on tty1 with the README's inittab line (as its own user,
+starts Tavlino on tty1 with the device guide's inittab line (as its own user,
 holding only CAP_SYS_TIME), and check.sh runs on the console:
 
 - real key presses on the board's keyboard (QEMU's sendkey) save an hour
@@ -79,7 +79,7 @@ def check_tavlino_user(out, caps):
 
 
 def check_device(out):
-    """The README's line: real keys save an hour on, Escape gives tty1 back."""
+    """The device guide's line: real keys save an hour on, Escape gives tty1 back."""
     check_tavlino_user(out, 1 << 25)  # CAP_SYS_TIME alone
     saved = board_lines(out, "@@ keys saved|")
     fields = saved[0].split("|") if saved else []

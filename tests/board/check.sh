@@ -1,6 +1,6 @@
 #!/bin/sh
 # The board's side of scripts/test-board, started by sysinit.sh on the serial
-# console while init starts Tavlino on tty1 from the README's inittab line.
+# console while init starts Tavlino on tty1 from the device guide's inittab line.
 # Every line for the host starts with "@@"; "@@ NAME ready" asks the host to
 # act (take the screen, press keys) and waits for its answer.
 #   /board/boot: the boot, "device" or "no-cap"

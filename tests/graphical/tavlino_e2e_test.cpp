@@ -81,6 +81,7 @@ TEST(TavlinoStart, EscapeQuitsWithTheFullShutdown)
     EXPECT_EQ(run.result.status, 0);
     EXPECT_EQ(run.result.out, "");
     EXPECT_EQ(run.result.err, "");
+    ASSERT_GE(run.lines.size(), 4u) << run.log;
     std::vector<std::string> tail(run.lines.end() - 4, run.lines.end());
     EXPECT_EQ(tail, (std::vector<std::string>{"TTF_CloseFont 10", "TTF_CloseFont 15", "TTF_Quit",
                                               "SDL_Quit"}));

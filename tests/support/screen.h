@@ -31,3 +31,4 @@ inline void clear_screen(Uint16 value)
 extern bool fail_text_size;
 extern bool fail_text_render;
 extern int text_renders; // blended renderings that reached SDL_ttf
+extern void (*on_lock)(SDL_Surface *surface, bool locking); // called before each lock, unlock

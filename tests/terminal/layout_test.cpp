@@ -36,10 +36,8 @@ protected:
             close(keys[0]);
             close(keys[1]);
         }
-        signal(SIGINT, SIG_DFL);
-        signal(SIGTERM, SIG_DFL);
-        signal(SIGSEGV, SIG_DFL);
-        signal(SIGWINCH, SIG_DFL);
+        for (const HandledSignal &h : handled_signals)
+            signal(h.sig, SIG_DFL);
     }
     void press(const std::string &typed)
     {
