@@ -131,6 +131,8 @@ void run_clock()
 {
     stop_signals_install();
     ClockLoop c = {};
+    // The calendar's month is taken from the time at entry; the count starts
+    // from the time read again after the bare flip.
     time_t start = time(nullptr);
     struct tm local = *localtime(&start);
     c.browse_year = c.home_year = local.tm_year;
