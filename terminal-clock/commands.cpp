@@ -96,15 +96,17 @@ static const KeyCommand *command_for(int key)
     return nullptr;
 }
 
-// Any other key, or none: the colour keys 0..7 choose the clock's colour,
-// and the loop is paced by a sleep (a command runs the next iteration at once).
-static void idle(ClockState *cs, int key)
+static void set_colour(ClockState *cs, int colour)
 {
-    if (key >= '0' && key <= '7') {
-        cs->color = key - '0';
-        pair_init(PAIR_LIT, cs->bg, cs->color);
-        pair_init(PAIR_DATE, cs->color, cs->bg);
-    }
+    cs->color = colour;
+    pair_init(PAIR_LIT, cs->bg, cs->color);
+    pair_init(PAIR_DATE, cs->color, cs->bg);
+}
+
+// The pace of the loop, after any key but a command's (which runs the next
+// iteration at once).
+static void idle(ClockState *cs)
+{
     struct timespec pause = {0, cs->delay};
     nanosleep(&pause, nullptr); // a signal ends it early; the rest is not slept
 }
@@ -120,10 +122,13 @@ void clock_handle_key()
         return;
     }
     const KeyCommand *command = command_for(key);
-    if (command != nullptr)
+    if (command != nullptr) {
         command->run(cs);
-    else
-        idle(cs, key);
+        return;
+    }
+    if (key >= '0' && key <= '7')
+        set_colour(cs, key - '0');
+    idle(cs);
 }
 
 // One that was ignored at start stays ignored where the table says so
