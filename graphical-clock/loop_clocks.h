@@ -31,7 +31,8 @@ uint32_t loop_tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now);
 // less than the monotonic clock is someone setting the system clock; less is
 // the clocks' own jitter and drift.
 constexpr int32_t LOOP_JUMP_MS = 20;
-// The count may drift this far from the system clock before it is slewed back.
+// The count may trail the system clock by this much before it is slewed back;
+// a lead is slewed away at once, so the shown time is never ahead.
 constexpr int32_t LOOP_SLACK_MS = 4;
 
 // Starts the count at `shown`, the system clock's second read just before `now`.
