@@ -1,15 +1,19 @@
-"""The emulated board's initramfs: busybox as init with an inittab for each
-boot, the ARM builds with every armhf library they load, util-linux's
-setpriv, the keyboard's module, the users, the font, the zones and the cases
-for check.sh."""
+"""The emulated boards' initramfs: busybox as init with an inittab for each
+boot, the ARM builds, util-linux's setpriv, the display's and keyboard's
+modules, the users, the font, the zones and the cases for check.sh. The
+Debian 12 board carries the armhf libraries the builds load, taken from this
+machine; the Debian 13 board a whole userland unpacked from Debian 13's
+packages (SDL 2 and Mesa load most of theirs with dlopen)."""
 import glob
+import lzma
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
 
-from board_cases import BOOTS, SAVES, SCREEN, TERMINAL, ZONES, utc
+from board_cases import SAVES, SCREEN, TERMINAL, ZONES, utc
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ARM_LIBS = ["/lib/arm-linux-gnueabihf", "/usr/lib/arm-linux-gnueabihf",
@@ -26,14 +30,42 @@ def font_path(build):
 
 
 def extract_debs(work):
+    """The packages in WORK/debs unpacked into WORK/unpacked (once); its kernel."""
     root = os.path.join(work, "unpacked")
     if not os.path.isdir(root):
         os.makedirs(root)
         for deb in glob.glob(os.path.join(work, "debs", "*.deb")):
             subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
-    kernel = glob.glob(os.path.join(root, "boot", "vmlinuz-*"))[0]
-    dtb = glob.glob(os.path.join(root, "usr", "lib", "linux-image-*", "vexpress-v2p-ca9.dtb"))[0]
-    return root, kernel, dtb
+    return root, glob.glob(os.path.join(root, "boot", "vmlinuz-*"))[0]
+
+
+def module_order(unpacked, names):
+    """The kernel modules for names, each after those it depends on (read
+    from the modules' own "depends=" field), as paths below lib/modules."""
+    tree = glob.glob(os.path.join(unpacked, "usr/lib/modules/*")) or \
+        glob.glob(os.path.join(unpacked, "lib/modules/*"))
+    paths = {}
+    for path in glob.glob(os.path.join(tree[0], "kernel", "**", "*.ko*"), recursive=True):
+        paths[re.sub(r"\.ko(\.xz)?$", "", os.path.basename(path)).replace("-", "_")] = path
+    order = []
+
+    def visit(name):
+        if paths[name] in order:
+            return
+        data = module_bytes(paths[name])
+        found = re.search(rb"\0depends=([^\0]*)\0", data)
+        for dep in (found.group(1).decode().split(",") if found else []):
+            if dep:
+                visit(dep.replace("-", "_"))
+        order.append(paths[name])
+
+    for name in names:
+        visit(name)
+    return order
+
+
+def module_bytes(path):
+    return lzma.open(path).read() if path.endswith(".xz") else open(path, "rb").read()
 
 
 def needed(path):
@@ -72,9 +104,10 @@ echo $boot > /board/boot
 cp /board/inittab.$boot /etc/inittab
 exec /sbin/init
 """
-# The device's users: Tavlino's own, in the video group.
+# The device's users: Tavlino's own, in the video group (the framebuffer, the
+# DRM device) and the input group (the keyboard's event device SDL 2 reads).
 PASSWD = "root:x:0:0:root:/root:/bin/sh\ntavlino:x:1000:1000:Tavlino:/:/bin/false\n"
-GROUP = "root:x:0:\nvideo:x:44:tavlino\ntavlino:x:1000:\n"
+GROUP = "root:x:0:\nvideo:x:44:tavlino\ninput:x:101:tavlino\ntavlino:x:1000:\n"
 
 
 def write(path, text, mode=0o644):
@@ -83,22 +116,51 @@ def write(path, text, mode=0o644):
     os.chmod(path, mode)
 
 
-def make_initramfs(work, target, unpacked, out):
+# What a whole userland from Debian's packages needs no copy of on the board.
+UNUSED = ["boot", "usr/share/doc", "usr/share/man", "usr/share/locale", "usr/share/lintian",
+          "usr/lib/modules", "lib/modules"]
+
+
+def userland_tree(tree, unpacked):
+    """The Debian 13 board's root: every unpacked package, with /usr merged."""
+    for name in os.listdir(unpacked):
+        source = os.path.join(unpacked, name)
+        if os.path.isdir(source) and not os.path.islink(source):
+            shutil.copytree(source, os.path.join(tree, name), symlinks=True,
+                            ignore=lambda d, names: [n for n in names if os.path.relpath(
+                                os.path.join(d, n), unpacked) in UNUSED])
+    for name in ["bin", "sbin", "lib"]:
+        if not os.path.exists(os.path.join(tree, name)):
+            os.symlink("usr/" + name, os.path.join(tree, name))
+
+
+def make_initramfs(work, target, unpacked, out, board):
+    """The board's initramfs in out; returns the number of armhf libraries
+    copied from this machine (none for a whole userland)."""
     tree = tempfile.mkdtemp(dir=work)
     os.chmod(tree, 0o755)  # the root folder, which Tavlino's user must get through
+    if board.userland:
+        userland_tree(tree, unpacked)
     for d in ["bin", "sbin", "usr/bin", "usr/sbin", "etc", "dev", "proc", "sys", "tmp", "root",
               "board", "lib/arm-linux-gnueabihf"]:
         os.makedirs(os.path.join(tree, d), exist_ok=True)
-    shutil.copy(os.path.join(unpacked, "bin", "busybox"), os.path.join(tree, "bin"))
+    if not board.userland:
+        shutil.copy(os.path.join(unpacked, "bin", "busybox"), os.path.join(tree, "bin"))
     write(os.path.join(tree, "init"), INIT, 0o755)
     write(os.path.join(tree, "etc/passwd"), PASSWD)
     write(os.path.join(tree, "etc/group"), GROUP)
-    for name, line in BOOTS:
+    for name, line in board.boots:
         write(os.path.join(tree, "board", "inittab." + name),
               "::sysinit:/board/sysinit.sh\n%s\n" % line)
-    module = glob.glob(os.path.join(unpacked, "lib/modules/*/kernel/drivers/input/serio/ambakmi.ko"))[0]
-    os.makedirs(os.path.dirname(os.path.join(tree, os.path.relpath(module, unpacked))))
-    shutil.copy(module, os.path.join(tree, os.path.relpath(module, unpacked)))
+    # The modules, uncompressed, in the order sysinit.sh loads them.
+    loaded = []
+    for path in module_order(unpacked, board.modules):
+        dest = os.path.join("/board/modules", os.path.basename(path).replace(".xz", ""))
+        os.makedirs(os.path.join(tree, "board/modules"), exist_ok=True)
+        with open(tree + dest, "wb") as f:
+            f.write(module_bytes(path))
+        loaded.append(dest)
+    write(os.path.join(tree, "board/modules.load"), "".join(m + "\n" for m in loaded))
 
     programs = [os.path.join(target, p) for p in
                 ["tessavond", "tessavond-musl", "libsdl_shim.so", "libclock_shim.so",
@@ -106,16 +168,17 @@ def make_initramfs(work, target, unpacked, out):
     for p in programs + [os.path.join(HERE, "check.sh"), os.path.join(HERE, "sysinit.sh")]:
         shutil.copy(p, os.path.join(tree, "board"))
         os.chmod(os.path.join(tree, "board", os.path.basename(p)), 0o755)
-    installed = {"Tavlino": os.path.join(target, "Tavlino"),
-                 "setpriv": os.path.join(unpacked, "usr/bin/setpriv")}
-    for name, path in installed.items():
-        shutil.copy(path, os.path.join(tree, "usr/bin", name))
-    libs = library_closure(programs + list(installed.values()), unpacked)
-    for name, path in libs.items():
-        shutil.copy(path, os.path.join(tree, "lib/arm-linux-gnueabihf", name))
-    loader = "lib/arm-linux-gnueabihf/ld-linux-armhf.so.3"
-    shutil.copy(os.path.realpath("/" + loader), os.path.join(tree, loader))
-    os.symlink("/" + loader, os.path.join(tree, "lib/ld-linux-armhf.so.3"))
+    shutil.copy(os.path.join(target, "Tavlino"), os.path.join(tree, "usr/bin/Tavlino"))
+    libs = {}
+    if not board.userland:
+        setpriv = os.path.join(unpacked, "usr/bin/setpriv")
+        shutil.copy(setpriv, os.path.join(tree, "usr/bin/setpriv"))
+        libs = library_closure(programs + [os.path.join(target, "Tavlino"), setpriv], unpacked)
+        for name, path in libs.items():
+            shutil.copy(path, os.path.join(tree, "lib/arm-linux-gnueabihf", name))
+        loader = "lib/arm-linux-gnueabihf/ld-linux-armhf.so.3"
+        shutil.copy(os.path.realpath("/" + loader), os.path.join(tree, loader))
+        os.symlink("/" + loader, os.path.join(tree, "lib/ld-linux-armhf.so.3"))
     font = font_path(target)
     os.makedirs(os.path.dirname(os.path.join(tree, font.lstrip("/"))), exist_ok=True)
     shutil.copy(os.path.realpath(font), os.path.join(tree, font.lstrip("/")))
@@ -137,7 +200,10 @@ def make_initramfs(work, target, unpacked, out):
     archive = subprocess.run(["cpio", "-o", "-H", "newc", "--quiet"], cwd=tree, input=files,
                              capture_output=True, check=True).stdout
     with open(out, "wb") as f:
-        f.write(subprocess.run(["gzip", "-1"], input=archive, capture_output=True,
+        # A whole userland goes uncompressed: the emulated processor would
+        # take longer to unpack it than the host to load it.
+        f.write(archive if board.userland else
+                subprocess.run(["gzip", "-1"], input=archive, capture_output=True,
                                check=True).stdout)
     shutil.rmtree(tree)
     return len(libs)

@@ -1,5 +1,5 @@
-"""Booting the emulated board: QEMU's vexpress-a9 on a serial console, no
-display; the monitor on a socket, for the screen and the keyboard."""
+"""Booting an emulated board on a serial console, no display; the monitor on
+a socket, for the screen and the keyboard."""
 import os
 import select
 import signal
@@ -34,21 +34,21 @@ class Board:
         monitor_command(self.sock_path, "screendump " + path)
 
     def press(self, keys):
-        """Real key presses on the board's keyboard (the PL050 controller)."""
+        """Real key presses on the board's keyboard."""
         for key in keys:
             monitor_command(self.sock_path, "sendkey " + key)
             time.sleep(0.3)
 
 
-def boot(work, kernel, dtb, initramfs, boot_name, handlers, timeout, log_path):
+def boot(work, machine, kernel, initramfs, boot_name, handlers, timeout, log_path):
     """Boots the board and reads its console to the end, kept as it comes in
     log_path. Each complete line "@@ NAME ready" runs handlers[NAME](board),
     then the board is answered. Returns the console's bytes."""
     sock_path = os.path.join(work, "monitor.sock")
     if os.path.exists(sock_path):
         os.remove(sock_path)
-    argv = ["qemu-system-arm", "-M", "vexpress-a9", "-m", "1024M", "-kernel", kernel,
-            "-dtb", dtb, "-initrd", initramfs,
+    argv = ["qemu-system-arm"] + machine + ["-m", "1024M", "-kernel", kernel,
+            "-initrd", initramfs,
             "-append", "console=ttyAMA0 quiet loglevel=0 rdinit=/init panic=-1 board.boot="
             + boot_name,
             "-display", "none", "-serial", "stdio", "-monitor",

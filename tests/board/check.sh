@@ -10,7 +10,7 @@
 #                    terminal clock on this console
 set -u
 export PATH=/bin:/sbin:/usr/bin:/usr/sbin LD_LIBRARY_PATH=/lib/arm-linux-gnueabihf
-export SDL_VIDEODRIVER=fbcon SDL_FBDEV=/dev/fb0 SDL_NOMOUSE=1
+export SDL_NOMOUSE=1
 b=/board
 
 ask() {
@@ -27,15 +27,31 @@ clocks() {
   echo "system-up=$((system - up)) rtc-up=$((rtc - up))"
 }
 
-# Tavlino from inittab has taken its terminal into graphics mode.
+# Who shows the DRM display's picture: "Tavlino", "[fbcon]" (the console),
+# or nothing where the display is a framebuffer alone.
+display_owner() {
+  sed -n 's/.*allocated by = //p' /sys/kernel/debug/dri/0/state 2>/dev/null | head -n 1
+}
+
+# Tavlino from inittab has its display: classic SDL has taken the terminal
+# into graphics mode, SDL 2 has put its own picture on the DRM display.
 wait_for_tavlino() {
   i=0
-  while [ "$($b/board_clock vt-mode /dev/tty1)" != graphics ] && [ $i -lt 600 ]; do
+  while [ "$($b/board_clock vt-mode /dev/tty1)" != graphics ] && [ "$(display_owner)" != Tavlino ] &&
+        [ $i -lt 1200 ]; do
     sleep 0.1
     i=$((i + 1))
   done
-  sleep 2 # its first frame
-  echo "@@ tavlino $(pidof Tavlino) on tty1 as $(grep -E '^(Uid|CapEff)' /proc/$(pidof Tavlino)/status | tr -s '\t\n' '  ')"
+  shown=$(cut -d' ' -f1 /proc/uptime)
+  pid=$(pidof Tavlino)
+  echo "@@ tavlino $pid on tty1 as $(grep -E '^(Uid|CapEff)' /proc/$pid/status | tr -s '\t\n' '  ')"
+  # What it costs while it runs: the processor's ticks over ten seconds, and
+  # its resident memory.
+  set -- $(cut -d' ' -f14,15 /proc/$pid/stat)
+  ticks=$(($1 + $2))
+  sleep 10
+  set -- $(cut -d' ' -f14,15 /proc/$pid/stat)
+  echo "@@ cost shown-at=$shown ticks-in-10s=$(($1 + $2 - ticks)) $(grep VmRSS /proc/$pid/status | tr -d ' \t')"
 }
 
 if [ "$(cat $b/boot)" = no-cap ]; then
@@ -65,7 +81,8 @@ kill -HUP 1
 ask keys-quit
 i=0
 while pidof Tavlino > /dev/null && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
-echo "@@ keys quit|running=$(pidof Tavlino)|tty1=$($b/board_clock vt-mode /dev/tty1)"
+echo "@@ keys quit|running=$(pidof Tavlino)|tty1=$($b/board_clock vt-mode /dev/tty1)$(
+  [ -e /dev/dri/card0 ] && echo "|display=$(display_owner)")"
 
 # The screen: the clock at a fixed time (clock shim), held by the SDL shim
 # until the host has taken the screen.
@@ -76,7 +93,8 @@ TZ=$tz SHIM_TIME=$seconds SHIM_FRAMES=/tmp/frames SHIM_SCRIPT="$script" \
 tavlino=$!
 i=0
 while [ ! -e /tmp/go.waiting ] && [ $i -lt 600 ]; do sleep 0.1; i=$((i + 1)); done
-echo "@@ framebuffer $(cat /sys/class/graphics/fb0/virtual_size) $(cat /sys/class/graphics/fb0/bits_per_pixel)"
+echo "@@ display fb0=$(cat /sys/class/graphics/fb0/virtual_size)/$(cat /sys/class/graphics/fb0/bits_per_pixel)$(
+  [ -e /dev/dri/card0 ] && echo " drm=$(head -n 1 /sys/class/drm/card0-*/modes)")"
 ask screen
 touch /tmp/go
 wait $tavlino
