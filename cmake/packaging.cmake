@@ -2,7 +2,7 @@
 # development package. `cpack -G DEB` in a build folder configured for them
 # (scripts/package: the prefix /usr, and Tavlino's font where fonts-mplus puts
 # it). Depends come from the binaries (dpkg-shlibdeps), and Tavlino's font
-# from fonts-mplus.
+# from fonts-mplus; Tavlino recommends what SDL 2 needs on a DRM display.
 set(PACKAGE_NAME_tessavond tessavond)
 set(PACKAGE_NAME_tavlino tavlino)
 set(PACKAGE_NAME_termscreen libtermscreen-dev)
@@ -47,6 +47,11 @@ under it, optional seconds, border, centring and colours.")
 set(CPACK_DEBIAN_TAVLINO_PACKAGE_NAME ${PACKAGE_NAME_tavlino})
 set(CPACK_DEBIAN_TAVLINO_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_TAVLINO_PACKAGE_DEPENDS fonts-mplus)
+# Where libsdl1.2debian is sdl12-compat, SDL 2 draws on a DRM display only
+# through EGL and OpenGL: Mesa's, with its software renderer where the
+# display has no GPU. libgl1 matters: without it SDL 2 picks its OpenGL
+# renderer on an OpenGL ES context and shows a black screen.
+set(CPACK_DEBIAN_TAVLINO_PACKAGE_RECOMMENDS "libgl1, libegl1, libegl-mesa0, libgl1-mesa-dri")
 set(CPACK_COMPONENT_TAVLINO_DESCRIPTION "graphical clock with a calendar, that sets the time
 Tavlino shows an analog face, a month calendar and the date and time on a
 320x240 SDL screen, and saves an edited time to the system clock and the

@@ -18,10 +18,12 @@ depends() { dpkg-deb -f "$1" Depends | tr -d ' ' | tr ',' '\n' | sed 's/(.*//' |
 [ "$(depends "$tessavond")" = "libc6 " ] || fail "tessavond Depends: $(depends "$tessavond")"
 [ "$(depends "$tavlino")" = "fonts-mplus libc6 libsdl-ttf2.0-0 libsdl1.2debian " ] ||
   fail "tavlino Depends: $(depends "$tavlino")"
+[ "$(dpkg-deb -f "$tavlino" Recommends)" = "libgl1, libegl1, libegl-mesa0, libgl1-mesa-dri" ] ||
+  fail "tavlino Recommends: $(dpkg-deb -f "$tavlino" Recommends)"
 files() { dpkg-deb -c "$1" | awk '$1 !~ /^d/ {print $6}' | sort | tr '\n' ' '; }
 [ "$(files "$tessavond")" = "./usr/bin/tessavond ./usr/share/doc/tessavond/changelog.gz ./usr/share/doc/tessavond/copyright ./usr/share/man/man1/tessavond.1.gz " ] ||
   fail "tessavond files: $(files "$tessavond")"
-[ "$(files "$tavlino")" = "./usr/bin/Tavlino ./usr/bin/tavlino ./usr/lib/systemd/system/tavlino.service ./usr/lib/sysusers.d/tavlino.conf ./usr/share/doc/tavlino/changelog.gz ./usr/share/doc/tavlino/copyright ./usr/share/man/man1/Tavlino.1.gz ./usr/share/man/man1/tavlino.1.gz " ] ||
+[ "$(files "$tavlino")" = "./usr/bin/Tavlino ./usr/bin/tavlino ./usr/lib/systemd/system/tavlino.service ./usr/lib/sysusers.d/tavlino.conf ./usr/lib/udev/rules.d/60-tavlino.rules ./usr/share/doc/tavlino/changelog.gz ./usr/share/doc/tavlino/copyright ./usr/share/man/man1/Tavlino.1.gz ./usr/share/man/man1/tavlino.1.gz " ] ||
   fail "tavlino files: $(files "$tavlino")"
 multiarch=$(dpkg-architecture -a"$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
 [ "$(files "$dev")" = "./usr/include/termscreen.h ./usr/lib/$multiarch/libtermscreen.a ./usr/lib/$multiarch/pkgconfig/termscreen.pc ./usr/share/doc/libtermscreen-dev/changelog.gz ./usr/share/doc/libtermscreen-dev/copyright ./usr/share/doc/libtermscreen-dev/examples/bordered_window.c " ] ||
@@ -71,6 +73,25 @@ systemd-sysusers --root="$out/users" "$out/tree/usr/lib/sysusers.d/tavlino.conf"
 grep -q '^tavlino:x:[0-9]*:[0-9]*:.*:/usr/sbin/nologin$' "$out/users/etc/passwd" &&
   grep -q '^video:x:44:tavlino$' "$out/users/etc/group" || fail "sysusers made no tavlino in video"
 echo "systemd unit and its user: ok"
+
+# The unit's exposure, as systemd rates it, no worse than systemd-timesyncd's
+# (2.3), the system's own service that sets the clock.
+score=$(systemd-analyze security --offline=true --man=no "$out/tavlino.service" 2>&1 |
+        sed -n 's/.*Overall exposure level for tavlino.service: \([0-9.]*\).*/\1/p')
+echo "systemd-analyze security --offline=true: exposure $score"
+[ -n "$score" ] && awk -v s="$score" 'BEGIN { exit !(s <= 2.3) }' || fail "exposure $score above 2.3"
+# The udev rules: the display as the device unit the service waits for, and
+# the hardware clock opened to Tavlino's group.
+rules=$out/tree/usr/lib/udev/rules.d/60-tavlino.rules
+grep -v '^#' "$rules"
+alias=$(sed -n 's/.*SYSTEMD_ALIAS}+="\/sys\/\([^"]*\)".*/sys-\1.device/p' "$rules" | tr / - | sort -u)
+[ "$(grep -c 'TAG+="systemd"' "$rules")" = 2 ] && [ "$(echo "$alias" | wc -l)" = 1 ] &&
+  grep -qx "After=$alias" "$unit" && grep -qx "Wants=$alias" "$unit" ||
+  fail "the unit waits for no display the rules name ($alias)"
+grep -q '^SUBSYSTEM=="rtc", KERNEL=="rtc0", GROUP="tavlino", MODE="0660"$' "$rules" ||
+  fail "no rule opens rtc0 to the tavlino group"
+! grep -q '^ExecStartPre=.*rtc0' "$unit" || fail "the unit changes rtc0 itself"
+echo "udev rules: ok"
 
 complaints=$(lintian "$tessavond" "$tavlino" "$dev" 2>/dev/null | grep -E '^(E|W):' || true)
 [ -z "$complaints" ] || fail "lintian: $complaints"
