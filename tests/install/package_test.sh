@@ -68,10 +68,11 @@ verify=$(systemd-analyze verify --man=no "$out/tavlino.service" 2>&1 || echo fai
 [ -z "$verify" ] || fail "systemd-analyze verify tavlino.service: $verify"
 mkdir -p "$out/users/etc"
 printf 'root:x:0:0::/root:/bin/sh\n' > "$out/users/etc/passwd"
-printf 'root:x:0:\nvideo:x:44:\n' > "$out/users/etc/group"
+printf 'root:x:0:\nvideo:x:44:\ninput:x:101:\n' > "$out/users/etc/group"
 systemd-sysusers --root="$out/users" "$out/tree/usr/lib/sysusers.d/tavlino.conf" >/dev/null 2>&1
 grep -q '^tavlino:x:[0-9]*:[0-9]*:.*:/usr/sbin/nologin$' "$out/users/etc/passwd" &&
-  grep -q '^video:x:44:tavlino$' "$out/users/etc/group" || fail "sysusers made no tavlino in video"
+  grep -q '^video:x:44:tavlino$' "$out/users/etc/group" && grep -q '^input:x:101:tavlino$' "$out/users/etc/group" ||
+  fail "sysusers made no tavlino in video and input"
 echo "systemd unit and its user: ok"
 
 # The unit's exposure, as systemd rates it, no worse than systemd-timesyncd's
