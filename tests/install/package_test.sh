@@ -86,11 +86,11 @@ echo "systemd-analyze security --offline=true: exposure $score"
 rules=$out/tree/usr/lib/udev/rules.d/60-tavlino.rules
 grep -v '^#' "$rules"
 alias=$(sed -n 's/.*SYSTEMD_ALIAS}+="\/sys\/\([^"]*\)".*/sys-\1.device/p' "$rules" | tr / - | sort -u)
-[ "$(grep -c 'TAG+="systemd"' "$rules")" = 2 ] && [ "$(echo "$alias" | wc -l)" = 1 ] &&
+[ "$(grep -c 'TAG+="systemd"' "$rules")" = 3 ] && [ "$(echo "$alias" | wc -l)" = 1 ] &&
   grep -qx "After=$alias" "$unit" && grep -qx "Wants=$alias" "$unit" ||
   fail "the unit waits for no display the rules name ($alias)"
-grep -q '^SUBSYSTEM=="rtc", KERNEL=="rtc0", GROUP="tavlino", MODE="0660"$' "$rules" ||
-  fail "no rule opens rtc0 to the tavlino group"
+grep -q '^SUBSYSTEM=="rtc", KERNEL=="rtc0", GROUP="tavlino", MODE="0660", TAG+="systemd"$' "$rules" &&
+  grep -qx "After=dev-rtc0.device" "$unit" || fail "no rule opens rtc0 to the tavlino group before the start"
 ! grep -q '^ExecStartPre=.*rtc0' "$unit" || fail "the unit changes rtc0 itself"
 echo "udev rules: ok"
 
