@@ -68,23 +68,23 @@ def inittab_line():
 
 BOOTS = [("device", inittab_line()), ("no-cap", inittab_line().replace(CAPS, NO_CAPS))]
 
-# The boards. Each: its boots; the kernel modules sysinit.sh loads; whether
-# its userland is the whole of Debian's packages (else the host's libraries
-# the builds load); QEMU's machine; and what its display must be.
+# The boards. Each: its name; its boots; the kernel modules sysinit.sh loads;
+# whether its userland is the whole of Debian's packages (else the host's
+# libraries the builds load); QEMU's machine; what its display must be.
 BoardKind = collections.namedtuple("BoardKind", "name boots modules userland machine display")
-BOARDS = {
+BOARDS = {board.name: board for board in [
     # Debian 12, classic SDL on the PL111's framebuffer (a device tree with a
     # 320x240 panel, panel_dtb.sh), the keyboard on a PL050.
-    "vexpress": BoardKind("vexpress", BOOTS, ["ambakmi"], False,
-                      ["-M", "vexpress-a9", "-dtb", "{dtb}"], "fb0=320,240/16"),
+    BoardKind("vexpress", BOOTS, ["ambakmi"], False,
+              ["-M", "vexpress-a9", "-dtb", "{dtb}"], "fb0=320,240/16"),
     # Debian 13, sdl12-compat on SDL 2's KMSDRM: a virtio GPU whose one
     # output offers 320x240 first, a virtio keyboard, the PL031.
-    "virt": BoardKind("virt", BOOTS[:1], ["virtio_mmio", "virtio_gpu", "virtio_input", "evdev"], True,
-                  ["-M", "virt,highmem=off", "-cpu", "cortex-a15",
-                   "-global", "virtio-mmio.force-legacy=false",
-                   "-device", "virtio-gpu-device,xres=320,yres=240",
-                   "-device", "virtio-keyboard-device", "-nic", "none"], "drm=320x240"),
-}
+    BoardKind("virt", BOOTS[:1], ["virtio_mmio", "virtio_gpu", "virtio_input", "evdev"], True,
+              ["-M", "virt,highmem=off", "-cpu", "cortex-a15",
+               "-global", "virtio-mmio.force-legacy=false",
+               "-device", "virtio-gpu-device,xres=320,yres=240",
+               "-device", "virtio-keyboard-device", "-nic", "none"], "drm=320x240"),
+]}
 
 # Real key presses (QEMU monitor sendkey): edit, the hour field, one up, save.
 SAVE_KEYS = ["ret", "right", "right", "right", "up", "ret"]
