@@ -31,10 +31,17 @@ set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL tessavond tavlino termscreen)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# A cross build packages for its target; dpkg-shlibdeps then finds the
-# target's libraries as installed multi-arch run-time packages.
+# A cross build packages for its target. Its libraries are no packages of
+# this machine: dpkg-shlibdeps finds them in the sysroot, and their symbols
+# files in the sysroot's own package database (scripts/cross-sysroot), which
+# cmake/cross-cpack.cmake names to it.
 if(CLOCKS_DEBIAN_ARCH)
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${CLOCKS_DEBIAN_ARCH})
+  if(CLOCKS_SYSROOT)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CLOCKS_SYSROOT}/usr/lib/${CMAKE_LIBRARY_ARCHITECTURE})
+    set(CPACK_CLOCKS_SYSROOT_DPKG ${CLOCKS_SYSROOT}/var/lib/dpkg)
+    set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/cross-cpack.cmake)
+  endif()
 endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)

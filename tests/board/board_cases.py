@@ -69,7 +69,7 @@ def inittab_line():
 BOOTS = [("device", inittab_line()), ("no-cap", inittab_line().replace(CAPS, NO_CAPS))]
 
 # The boards. Each: its name; its boots; the kernel modules sysinit.sh loads;
-# whether its userland is the whole of Debian's packages (else the host's
+# whether its userland is the whole of Debian's packages (else the
 # libraries the builds load); QEMU's machine; what its display must be.
 BoardKind = collections.namedtuple("BoardKind", "name boots modules userland machine display")
 BOARDS = {board.name: board for board in [

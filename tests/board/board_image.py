@@ -1,8 +1,8 @@
 """The emulated boards' initramfs: busybox as init with an inittab for each
 boot, the ARM builds, util-linux's setpriv, the display's and keyboard's
 modules, the users, the font, the zones and the cases for check.sh. The
-Debian 12 board carries the armhf libraries the builds load, taken from this
-machine; the Debian 13 board a whole userland unpacked from Debian 13's
+Debian 12 board carries the armhf libraries the builds load, taken from its
+packages; the Debian 13 board a whole userland unpacked from Debian 13's
 packages (SDL 2 and Mesa load most of theirs with dlopen)."""
 import glob
 import lzma
@@ -16,8 +16,8 @@ import tempfile
 from board_cases import SAVES, SCREEN, TERMINAL, ZONES, utc
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ARM_LIBS = ["/lib/arm-linux-gnueabihf", "/usr/lib/arm-linux-gnueabihf",
-            "/usr/lib/arm-linux-gnueabihf/pulseaudio"]
+ARM_LIBS = ["lib/arm-linux-gnueabihf", "usr/lib/arm-linux-gnueabihf",
+            "usr/lib/arm-linux-gnueabihf/pulseaudio"]
 
 
 def font_path(build):
@@ -30,12 +30,18 @@ def font_path(build):
 
 
 def extract_debs(work):
-    """The packages in WORK/debs unpacked into WORK/unpacked (once); its kernel."""
+    """The packages in WORK/debs unpacked into WORK/unpacked, anew when they
+    are not the ones unpacked last; its kernel."""
     root = os.path.join(work, "unpacked")
-    if not os.path.isdir(root):
+    debs = sorted(glob.glob(os.path.join(work, "debs", "*.deb")))
+    stamp = os.path.join(work, "unpacked.list")
+    listed = "".join(os.path.basename(d) + "\n" for d in debs)
+    if not os.path.isdir(root) or not os.path.exists(stamp) or open(stamp).read() != listed:
+        shutil.rmtree(root, ignore_errors=True)
         os.makedirs(root)
-        for deb in glob.glob(os.path.join(work, "debs", "*.deb")):
+        for deb in debs:
             subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+        write(stamp, listed)
     return root, glob.glob(os.path.join(root, "boot", "vmlinuz-*"))[0]
 
 
@@ -75,7 +81,7 @@ def needed(path):
 
 def library_closure(programs, unpacked):
     found, todo = {}, list(programs)
-    dirs = ARM_LIBS + [os.path.join(unpacked, d.lstrip("/")) for d in ARM_LIBS]
+    dirs = [os.path.join(unpacked, d) for d in ARM_LIBS]
     while todo:
         for name in needed(todo.pop()):
             if name in found:
@@ -136,7 +142,7 @@ def userland_tree(tree, unpacked):
 
 def make_initramfs(work, target, unpacked, out, board):
     """The board's initramfs in out; returns the number of armhf libraries
-    copied from this machine (none for a whole userland)."""
+    copied from its packages (none for a whole userland)."""
     tree = tempfile.mkdtemp(dir=work)
     os.chmod(tree, 0o755)  # the root folder, which Tavlino's user must get through
     if board.userland:
@@ -177,7 +183,7 @@ def make_initramfs(work, target, unpacked, out, board):
         for name, path in libs.items():
             shutil.copy(path, os.path.join(tree, "lib/arm-linux-gnueabihf", name))
         loader = "lib/arm-linux-gnueabihf/ld-linux-armhf.so.3"
-        shutil.copy(os.path.realpath("/" + loader), os.path.join(tree, loader))
+        shutil.copy(os.path.join(unpacked, loader), os.path.join(tree, loader))
         os.symlink("/" + loader, os.path.join(tree, "lib/ld-linux-armhf.so.3"))
     font = font_path(target)
     os.makedirs(os.path.dirname(os.path.join(tree, font.lstrip("/"))), exist_ok=True)

@@ -3,7 +3,7 @@
 
 - vexpress: QEMU's vexpress-a9 board with Debian 12's armmp kernel, a device
   tree with a 320x240 panel (panel_dtb.sh) and an initramfs of busybox and
-  the ARM builds with the host's armhf libraries: classic SDL on the
+  the ARM builds with Debian 12's armhf libraries: classic SDL on the
   framebuffer; booted twice;
 - virt: QEMU's virt board with Debian 13's armmp kernel, a virtio GPU that
   the kernel drives through DRM, a virtio keyboard, and Debian 13's armhf
@@ -32,7 +32,7 @@ What is checked is in board_cases.py; board_image.py makes the initramfs,
 board_host.py the host's references and board_machine.py boots the board.
 
 usage: board_test.py NATIVE_BUILD TARGET_BUILD WORK_DIR BOARD
-WORK_DIR/debs holds the board's packages (apt-get download); BOARD is a
+WORK_DIR/debs holds the board's packages (scripts/fetch.sh); BOARD is a
 name in board_cases.BOARDS.
 """
 import calendar
@@ -226,7 +226,7 @@ def main():
         machine[machine.index("{dtb}")] = dtb
     initramfs = os.path.join(work, "initramfs")
     libraries = make_initramfs(work, target, unpacked, initramfs, board)
-    print("board %s: %s, initramfs %d KB with %d armhf libraries from this machine"
+    print("board %s: %s, initramfs %d KB with %d armhf libraries from its packages"
           % (board.name, os.path.basename(kernel), os.path.getsize(initramfs) // 1024, libraries))
 
     frame = host_screen(native, work)
