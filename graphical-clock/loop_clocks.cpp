@@ -14,8 +14,25 @@ static int64_t clock_ms(clockid_t id)
 void loop_read_clocks(LoopClocks *now)
 {
     now->ticks = SDL_GetTicks();
-    now->passed_ms = clock_ms(CLOCK_MONOTONIC);
+    now->monotonic_ms = clock_ms(CLOCK_MONOTONIC);
+    now->boot_ms = clock_ms(CLOCK_BOOTTIME);
     now->system_ms = clock_ms(CLOCK_REALTIME);
+}
+
+static int jumped(int64_t ms)
+{
+    return ms >= LOOP_JUMP_MS || ms <= -LOOP_JUMP_MS;
+}
+
+int64_t loop_time_passed(const LoopClocks *last, const LoopClocks *now)
+{
+    int64_t boot = now->boot_ms - last->boot_ms;
+    int64_t monotonic = now->monotonic_ms - last->monotonic_ms;
+    // Only the boot clock counts a suspend, and then the system clock has
+    // moved with it; the boot clock leaving both others is no time passed.
+    if (jumped(boot - monotonic) && !jumped(monotonic - (now->system_ms - last->system_ms)))
+        return monotonic;
+    return boot;
 }
 
 uint32_t loop_tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
@@ -40,9 +57,9 @@ uint32_t loop_tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now)
 void loop_start_count(ClockLoop *c, time_t shown, const LoopClocks *now)
 {
     c->shown_time = c->saved_time = shown;
-    c->tick_base = c->last_tick = now->ticks;
-    c->phase_ms = (int32_t)(now->system_ms - (int64_t)shown * 1000);
-    c->last_pass = *now;
+    c->count.tick_base = c->count.last_tick = now->ticks;
+    c->count.phase_ms = (int32_t)(now->system_ms - (int64_t)shown * 1000);
+    c->count.last_pass = *now;
 }
 
 void loop_align(ClockLoop *c, const LoopClocks *now)
@@ -51,36 +68,20 @@ void loop_align(ClockLoop *c, const LoopClocks *now)
     if (now->system_ms % 1000 < 0)
         second--; // before 1970 too, the second that has begun
     c->shown_time = c->saved_time = (time_t)second;
-    c->tick_base = c->last_tick = now->ticks - (uint32_t)(now->system_ms - second * 1000);
-    c->phase_ms = 0;
-    c->resync = 0;
-    c->last_pass = *now;
+    c->count.tick_base = c->count.last_tick =
+        now->ticks - (uint32_t)(now->system_ms - second * 1000);
+    c->count.phase_ms = 0;
+    c->count.resync = 0;
+    c->count.last_pass = *now;
     c->redraw = 1;
-}
-
-static int jumped(int64_t ms)
-{
-    return ms >= LOOP_JUMP_MS || ms <= -LOOP_JUMP_MS;
-}
-
-static void take_system_time(ClockLoop *c, const LoopClocks *now)
-{
-    loop_align(c, now);
-    struct tm local = *localtime(&c->shown_time);
-    if (c->browse_year == c->home_year && c->browse_month == c->home_month) {
-        c->browse_year = local.tm_year;
-        c->browse_month = local.tm_mon;
-    }
-    c->home_year = local.tm_year;
-    c->home_month = local.tm_mon;
 }
 
 // The count against the system clock, less the part of a second the count
 // started with: positive when the count trails.
 static int64_t count_drift(const ClockLoop *c, const LoopClocks *now)
 {
-    int64_t counted = (int64_t)c->saved_time * 1000 + (int32_t)(now->ticks - c->tick_base);
-    return now->system_ms - counted - c->phase_ms;
+    int64_t counted = (int64_t)c->saved_time * 1000 + (int32_t)(now->ticks - c->count.tick_base);
+    return now->system_ms - counted - c->count.phase_ms;
 }
 
 // In browse mode: a change of the system clock is taken at once. Drift is
@@ -90,29 +91,33 @@ static int64_t count_drift(const ClockLoop *c, const LoopClocks *now)
 static void follow_system_clock(ClockLoop *c, const LoopClocks *now)
 {
     int64_t drift = count_drift(c, now);
-    if (c->resync || jumped(drift))
-        take_system_time(c, now);
-    else if (drift < 0 || drift > LOOP_SLACK_MS)
-        c->tick_base -= (uint32_t)drift;
+    if (c->count.resync || jumped(drift)) {
+        loop_align(c, now);
+        set_home_month(c, 1);
+    } else if (drift < 0 || drift > LOOP_SLACK_MS) {
+        c->count.tick_base -= (uint32_t)drift;
+    }
 }
 
 void loop_count(ClockLoop *c, const LoopClocks *now)
 {
-    const LoopClocks last = c->last_pass;
-    c->last_pass = *now;
-    int64_t passed = now->passed_ms - last.passed_ms;
-    // Ticks that jumped against the monotonic clock follow a system clock that
-    // was set: that is no time passed. Any jump, as the counters wrap.
+    LoopCount *count = &c->count;
+    const LoopClocks last = count->last_pass;
+    count->last_pass = *now;
+    int64_t passed = loop_time_passed(&last, now);
+    // Ticks that jumped against time passed follow a system clock that was
+    // set (no time passed), or stood still through a suspend (time passed all
+    // the same). Any jump, as the counters wrap.
     int32_t tick_jump = (int32_t)(now->ticks - last.ticks - (uint32_t)passed);
     if (jumped(tick_jump)) {
-        c->tick_base += (uint32_t)tick_jump;
-        c->last_tick += (uint32_t)tick_jump;
+        count->tick_base += (uint32_t)tick_jump;
+        count->last_tick += (uint32_t)tick_jump;
     }
     if (jumped(now->system_ms - last.system_ms - passed))
-        c->resync = 1;
+        count->resync = 1;
     if (!c->edit_mode)
         follow_system_clock(c, now);
-    uint32_t n = loop_tick_step(&c->tick_base, &c->last_tick, now->ticks);
+    uint32_t n = loop_tick_step(&count->tick_base, &count->last_tick, now->ticks);
     if (n > 0) {
         c->shown_time += n;
         c->saved_time += n;

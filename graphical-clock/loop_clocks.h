@@ -1,6 +1,6 @@
 // How the graphical clock counts the time on show: SDL's ticks count it on,
-// the monotonic clock tells time passed from a jump of the ticks, and the
-// system clock is followed whoever sets it.
+// the boot clock tells time passed (a suspend included) from a jump of the
+// ticks, and the system clock is followed whoever sets it.
 #pragma once
 
 #include <stdint.h>
@@ -10,14 +10,31 @@ struct ClockLoop;
 
 // The clocks as one pass of the loop reads them.
 struct LoopClocks {
-    uint32_t ticks;    // SDL's millisecond counter: classic SDL counts it from the
-                       // system clock, so it jumps when that is set; SDL 2 from a
-                       // monotonic clock
-    int64_t passed_ms; // the monotonic clock: time passed, whoever sets the system clock
-    int64_t system_ms; // the system clock, in milliseconds since the epoch
+    uint32_t ticks;       // SDL's millisecond counter: classic SDL counts it from the
+                          // system clock, so it jumps when that is set; SDL 2 from a
+                          // monotonic clock, so it stops in a suspend
+    int64_t monotonic_ms; // time passed, whoever sets the system clock; stops in a suspend
+    int64_t boot_ms;      // the same, running on through a suspend
+    int64_t system_ms;    // the system clock, in milliseconds since the epoch
+};
+
+// How the count stands: only loop_clocks.cpp writes it.
+struct LoopCount {
+    uint32_t tick_base;   // ticks from which whole seconds are counted (moves by 1000s,
+                          // and by the few milliseconds that keep the count on time)
+    uint32_t last_tick;   // ticks at the last one-second step
+    int32_t phase_ms;     // how far into the system clock's second the count's seconds
+                          // begin: as at the start (0-999), 0 from the first alignment on
+    int resync;           // the system clock was set during an edit: take its time once
+                          // the edit ends
+    LoopClocks last_pass; // the clocks as the previous pass read them
 };
 
 void loop_read_clocks(LoopClocks *now);
+
+// Time passed between two passes: the boot clock's, through a suspend too;
+// a jump that one clock alone makes is none.
+int64_t loop_time_passed(const LoopClocks *last, const LoopClocks *now);
 
 // The one-second step: when more than 1000 ms have passed since *last_tick, the
 // whole seconds gained since *tick_base are returned and both counters move on;
@@ -27,8 +44,8 @@ void loop_read_clocks(LoopClocks *now);
 constexpr uint32_t TICK_BACKWARDS = 0x80000000u;
 uint32_t loop_tick_step(uint32_t *tick_base, uint32_t *last_tick, uint32_t now);
 
-// Between two passes, the ticks or the system clock moving this much more or
-// less than the monotonic clock is someone setting the system clock; less is
+// Between two passes, a clock moving this much more or less than time passed
+// has jumped (someone set the system clock, or the machine slept); less is
 // the clocks' own jitter and drift.
 constexpr int32_t LOOP_JUMP_MS = 20;
 // The count may trail the system clock by this much before it is slewed back;
@@ -43,7 +60,7 @@ void loop_start_count(ClockLoop *c, time_t shown, const LoopClocks *now);
 // clock, less the part of a second it started with; a change of the system
 // clock is taken at once, and the calendar's home month follows it (the
 // browsed month too, unless the user paged away). An edit on show runs on by
-// time passed alone: the change is taken when the edit ends.
+// time passed alone, a suspend included: a change is taken when the edit ends.
 void loop_count(ClockLoop *c, const LoopClocks *now);
 
 // The count taken from the system clock: the shown and saved time are its

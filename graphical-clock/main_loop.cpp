@@ -54,21 +54,31 @@ static void browse_key(ClockLoop *c, SDLKey key)
     }
 }
 
+void set_home_month(ClockLoop *c, int carry)
+{
+    struct tm local = *localtime(&c->shown_time);
+    if (carry && c->browse_year == c->home_year && c->browse_month == c->home_month) {
+        c->browse_year = local.tm_year;
+        c->browse_month = local.tm_mon;
+    }
+    c->home_year = local.tm_year;
+    c->home_month = local.tm_mon;
+}
+
 static void save_edit(ClockLoop *c)
 {
     c->edit_mode = 0;
-    struct tm local = *localtime(&c->shown_time);
-    int result = set_clock(&local);
+    int result = set_clock(c->shown_time);
     c->notice = set_clock_notice(result, errno);
     // Counted on from the system clock: the saved instant when it took it,
-    // its own time when not (the home month then stays where it was).
+    // its own time when not. Home is then the month on show; after a refused
+    // save that is the system's, which another program may have changed
+    // during the edit, and the browsed month goes along as with any outside
+    // change.
     LoopClocks now;
     loop_read_clocks(&now);
     loop_align(c, &now);
-    if (result == SET_CLOCK_NOT_SET)
-        return;
-    c->home_year = local.tm_year;
-    c->home_month = local.tm_mon;
+    set_home_month(c, result == SET_CLOCK_NOT_SET);
 }
 
 static void edit_key(ClockLoop *c, SDLKey key)
@@ -81,11 +91,8 @@ static void edit_key(ClockLoop *c, SDLKey key)
         c->redraw = 1;
         break;
     case SDLK_RIGHT:
-        c->edit_field = c->edit_field + 1 >= EDIT_FIELD_COUNT ? 0 : c->edit_field + 1;
-        c->redraw = 1;
-        break;
     case SDLK_LEFT:
-        c->edit_field = c->edit_field == 0 ? EDIT_FIELD_COUNT - 1 : c->edit_field - 1;
+        c->edit_field = field_next(c->edit_field, key == SDLK_RIGHT ? +1 : -1);
         c->redraw = 1;
         break;
     case SDLK_RETURN:
@@ -131,12 +138,11 @@ void run_clock()
 {
     stop_signals_install();
     ClockLoop c = {};
-    // The calendar's month is taken from the time at entry; the count starts
-    // from the time read again after the bare flip.
-    time_t start = time(nullptr);
-    struct tm local = *localtime(&start);
-    c.browse_year = c.home_year = local.tm_year;
-    c.browse_month = c.home_month = local.tm_mon;
+    // The calendar's month is taken from the time at entry (browsed and home
+    // being alike, both take it); the count starts from the time read again
+    // after the bare flip.
+    c.shown_time = time(nullptr);
+    set_home_month(&c, 1);
     // Presented once bare, before the first frame is drawn on the first pass.
     SDL_Flip(screen);
     c.redraw = 1;

@@ -16,21 +16,18 @@ struct ClockLoop {
     EditField edit_field; // the field Up and Down step; kept from one edit to the next
     int browse_year, browse_month; // the calendar's month in browse mode (tm_year, tm_mon)
     int home_year, home_month;     // where Backspace, Tab and Space return the calendar:
-                                   // the month of the start, of the last save or of the
-                                   // last outside change of the clock, never moved on by
-                                   // the running clock
+                                   // the month on show at the start, after the last save
+                                   // (refused or not) or the last outside change of the
+                                   // clock; never moved on by the running clock
     const char *notice;  // what a failed save says in the help line's place until the
                          // next key, which only takes it away; null when nothing is to be said
     int redraw;          // a frame is due; the loop does not sleep while it is set
     int quit;            // leave the loop; events still queued are dropped
-    uint32_t tick_base;  // ticks from which whole seconds are counted (moves by 1000s,
-                         // and by the few milliseconds that keep the count on time)
-    uint32_t last_tick;  // ticks at the last one-second step
-    int32_t phase_ms;    // how far into the system clock's second the count's seconds
-                         // begin: as at the start (0-999), 0 from the first alignment on
-    int resync;          // the system clock was set during an edit: take its time once
-                         // the edit ends
-    LoopClocks last_pass; // the clocks as the previous pass read them
+    LoopCount count;     // how the time on show is counted on (loop_clocks.h)
 };
 
 void run_clock();
+
+// The calendar's home month becomes the month of the time on show; the
+// browsed month goes along when it was at home and carry is set.
+void set_home_month(ClockLoop *c, int carry);

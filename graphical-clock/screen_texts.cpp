@@ -50,15 +50,15 @@ void draw_edit_line(const struct tm *tm, EditField field)
     text_measure(font_large, &blank_w, &h, " ");
 
     int x = LINE_X;
-    edit_number(&x, "%04d", tm->tm_year + 1900, field == 0);
+    edit_number(&x, "%04d", tm->tm_year + 1900, field == EDIT_FIELD_YEAR);
     edit_separator(&x, "/", slash_w);
-    edit_number(&x, "%02d", tm->tm_mon + 1, field == 1);
+    edit_number(&x, "%02d", tm->tm_mon + 1, field == EDIT_FIELD_MONTH);
     edit_separator(&x, "/", slash_w);
-    edit_number(&x, "%02d", tm->tm_mday, field == 2);
+    edit_number(&x, "%02d", tm->tm_mday, field == EDIT_FIELD_DAY);
     x += blank_w; // the blank between date and time is never drawn
-    edit_number(&x, "%02d", tm->tm_hour, field == 3);
+    edit_number(&x, "%02d", tm->tm_hour, field == EDIT_FIELD_HOUR);
     edit_separator(&x, ":", colon_w);
-    edit_number(&x, "%02d", tm->tm_min, field == 4);
+    edit_number(&x, "%02d", tm->tm_min, field == EDIT_FIELD_MINUTE);
     edit_separator(&x, ":", colon_w);
-    edit_number(&x, "%02d", tm->tm_sec, field == 5);
+    edit_number(&x, "%02d", tm->tm_sec, field == EDIT_FIELD_SECOND);
 }

@@ -19,10 +19,10 @@ const char NOTICE_NO_PERMISSION[] = "Time not saved: no permission to set the cl
 const char NOTICE_REFUSED[] = "Time not saved: the system clock refused this date";
 const char NOTICE_RTC_NOT_SET[] = "Hardware clock not set: the time is lost at restart";
 
-// Writes the instant to the hardware clock; SET_CLOCK_SAVED or SET_CLOCK_RTC_FAILED.
-static int set_rtc(time_t t)
+// Writes the instant, in UTC, to the hardware clock; SET_CLOCK_SAVED or
+// SET_CLOCK_RTC_FAILED.
+static int set_rtc(const struct tm *utc)
 {
-    struct tm *utc = gmtime(&t);
     struct rtc_time rtc = {};
     rtc.tm_sec = utc->tm_sec;
     rtc.tm_min = utc->tm_min;
@@ -45,12 +45,11 @@ static int set_rtc(time_t t)
     return result;
 }
 
-int set_clock(const struct tm *local)
+int set_clock(time_t t)
 {
-    struct tm copy = *local;
-    time_t t = mktime(&copy);
-    // An instant the platform cannot represent sets neither clock.
-    if (t == (time_t)-1) {
+    // An instant the hardware clock's record cannot hold sets neither clock.
+    struct tm utc;
+    if (gmtime_r(&t, &utc) == nullptr) {
         errno = EOVERFLOW;
         return SET_CLOCK_NOT_SET;
     }
@@ -61,7 +60,7 @@ int set_clock(const struct tm *local)
     // the hardware clock's time would become the system's.
     if (clock_settime(CLOCK_REALTIME, &now) != 0)
         return SET_CLOCK_NOT_SET;
-    return set_rtc(t);
+    return set_rtc(&utc);
 }
 
 const char *set_clock_notice(int result, int error)

@@ -12,7 +12,9 @@ constexpr int SET_CLOCK_RTC_FAILED = -1; // the system clock holds it; the hardw
 constexpr int SET_CLOCK_NOT_SET = -2;    // neither clock was set; errno says why the system
                                          // clock was not
 
-int set_clock(const struct tm *local);
+// Sets both clocks to the instant t: the one on show, as it is, so that a
+// time shown twice where the clocks go back is saved as the reading on show.
+int set_clock(time_t t);
 
 // What the screen says after a save that did not set both clocks (the words
 // for errno after SET_CLOCK_NOT_SET); null after a whole save.

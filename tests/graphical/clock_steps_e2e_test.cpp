@@ -88,6 +88,13 @@ TEST(TavlinoClockSteps, ShownTimeFollowsTheSystemClock)
         {"edit kept when the clock is set 30 days back, monotonic ticks", monotonic, start,
          edit_hour + key(UP) + moved(-days30) + " +1001 |" + key(ENTER), start + hour + 1,
          start + hour + 2, 2011, 12, 30},
+        // A suspend is time passed: the edit runs on through it.
+        {"edit run on through a 3-day suspend", wall, start,
+         edit_hour + key(UP) + " s=259200000 |" + " +1001 |" + key(ENTER),
+         start + hour + 259200 + 1, start + hour + 259200 + 2, 2011, 12, 0},
+        {"edit run on through a 3-day suspend, monotonic ticks", monotonic, start,
+         edit_hour + key(UP) + " s=259200000 |" + " +1001 |" + key(ENTER),
+         start + hour + 259200 + 1, start + hour + 259200 + 2, 2011, 12, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.why);

@@ -129,8 +129,8 @@ TEST(FieldEdit, FieldsAboveFiveChangeNothing)
 }
 
 // A step into a daylight-saving gap goes on past it, so the field always moves;
-// elsewhere mktime's normalisation is kept (29 February a year on is 1 March).
-// Each step means the instant it shows, the repeated hour's too.
+// 29 February a year on is 1 March. Each step means the instant it shows,
+// every reading of a repeated time its own, whatever the zone's shift.
 TEST(FieldEdit, SteppingTheShownTimeStepsOverAGap)
 {
     struct Case {
@@ -184,6 +184,47 @@ TEST(FieldEdit, SteppingTheShownTimeStepsOverAGap)
         {"New York, the day before, day up into the repeated hour: 01:30 EDT",
          "America/New_York", utc_time(2024, 11, 2, 5, 30, 0), 2, +1,
          utc_time(2024, 11, 3, 5, 30, 0)},
+        // Moscow, 26 October 2014: 01:00-02:00 twice, the daylight-saving flag
+        // off both times (+04, then +03).
+        {"Moscow, 00:30 hour up: 01:30 +04", "Europe/Moscow", utc_time(2014, 10, 25, 20, 30, 0),
+         3, +1, utc_time(2014, 10, 25, 21, 30, 0)},
+        {"Moscow, 01:30 +04 hour up: 01:30 +03", "Europe/Moscow",
+         utc_time(2014, 10, 25, 21, 30, 0), 3, +1, utc_time(2014, 10, 25, 22, 30, 0)},
+        {"Moscow, 01:30 +03 hour up: 02:30", "Europe/Moscow", utc_time(2014, 10, 25, 22, 30, 0),
+         3, +1, utc_time(2014, 10, 25, 23, 30, 0)},
+        {"Moscow, 02:30 hour down: 01:30 +03", "Europe/Moscow", utc_time(2014, 10, 25, 23, 30, 0),
+         3, -1, utc_time(2014, 10, 25, 22, 30, 0)},
+        {"Moscow, 01:30 +03 hour down: 01:30 +04", "Europe/Moscow",
+         utc_time(2014, 10, 25, 22, 30, 0), 3, -1, utc_time(2014, 10, 25, 21, 30, 0)},
+        {"Moscow, 01:30 +03 minute up: 01:31 +03", "Europe/Moscow",
+         utc_time(2014, 10, 25, 22, 30, 0), 4, +1, utc_time(2014, 10, 25, 22, 31, 0)},
+        // Lord Howe, 7 April 2024: 01:30-02:00 twice, half an hour apart.
+        {"Lord Howe, 00:40 hour up: 01:40 +11", "Australia/Lord_Howe",
+         utc_time(2024, 4, 6, 13, 40, 0), 3, +1, utc_time(2024, 4, 6, 14, 40, 0)},
+        {"Lord Howe, 01:40 +11 hour up: 01:40 +1030", "Australia/Lord_Howe",
+         utc_time(2024, 4, 6, 14, 40, 0), 3, +1, utc_time(2024, 4, 6, 15, 10, 0)},
+        {"Lord Howe, 01:40 +1030 hour up: 02:40", "Australia/Lord_Howe",
+         utc_time(2024, 4, 6, 15, 10, 0), 3, +1, utc_time(2024, 4, 6, 16, 10, 0)},
+        {"Lord Howe, 02:40 hour down: 01:40 +1030", "Australia/Lord_Howe",
+         utc_time(2024, 4, 6, 16, 10, 0), 3, -1, utc_time(2024, 4, 6, 15, 10, 0)},
+        {"Lord Howe, 01:40 +1030 hour down: 01:40 +11", "Australia/Lord_Howe",
+         utc_time(2024, 4, 6, 15, 10, 0), 3, -1, utc_time(2024, 4, 6, 14, 40, 0)},
+        {"Lord Howe, 01:40 +1030 second down: 01:40:59 +1030", "Australia/Lord_Howe",
+         utc_time(2024, 4, 6, 15, 10, 0), 5, -1, utc_time(2024, 4, 6, 15, 10, 59)},
+        {"Lord Howe, 01:59 +11 minute up: 01:00, within its hour", "Australia/Lord_Howe",
+         utc_time(2024, 4, 6, 14, 59, 0), 4, +1, utc_time(2024, 4, 6, 14, 0, 0)},
+        // A date step never skips a date that exists: it takes the first time
+        // at or after the fields' time on it.
+        {"Santiago, 7 September day up: 8 September 01:00, 00:00 does not exist",
+         "America/Santiago", utc_time(2024, 9, 7, 4, 0, 0), 2, +1, utc_time(2024, 9, 8, 4, 0, 0)},
+        {"Beirut, 30 March 00:30 day up: 31 March 01:00", "Asia/Beirut",
+         utc_time(2024, 3, 29, 22, 30, 0), 2, +1, utc_time(2024, 3, 30, 22, 0, 0)},
+        {"Apia, November 2011 month up: 31 December, the 30th was skipped", "Pacific/Apia",
+         utc_time(2011, 11, 30, 22, 0, 0), 1, +1, utc_time(2011, 12, 30, 10, 0, 0)},
+        {"Apia, 30 December 2010 year up: 2011, on the 31st", "Pacific/Apia",
+         utc_time(2010, 12, 30, 22, 0, 0), 0, +1, utc_time(2011, 12, 30, 10, 0, 0)},
+        {"Apia, 29 December 2011 day up: the 31st, no 30th to show", "Pacific/Apia",
+         utc_time(2011, 12, 29, 22, 0, 0), 2, +1, utc_time(2011, 12, 30, 22, 0, 0)},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.why);
@@ -195,4 +236,13 @@ TEST(FieldEdit, SteppingTheShownTimeStepsOverAGap)
     }
     setenv("TZ", "UTC", 1);
     tzset();
+}
+
+TEST(FieldEdit, AnInstantWithNoLocalTimeIsKept)
+{
+    time_t t = (time_t)INT64_MAX, before = t;
+    for (EditField f = EDIT_FIELD_YEAR; f < EDIT_FIELD_COUNT; f++) {
+        EXPECT_EQ(field_step_time(&t, f, +1), -1) << f;
+        EXPECT_EQ(t, before);
+    }
 }

@@ -69,13 +69,33 @@ TEST(SetClock, RefusingDeviceIsReportedAndClosed)
     EXPECT_EQ(calls.back(), "close rtc");
 }
 
-TEST(SetClock, UnrepresentableTimeSetsNeitherClock)
+// Enter saves the instant on show, also the second reading of a time the
+// clocks show twice; no conversion from local time takes part.
+TEST(SetClock, SavesTheInstantOnShow)
 {
-    TavlinoRun run = run_tavlino(SAVE, utc_time(2011, 3, 9, 1, 0, 0), "UTC",
-                                 {"SHIM_MKTIME=fail"});
-    EXPECT_EQ(run.result.status, 0);
-    EXPECT_EQ(run.result.out, "");
-    EXPECT_TRUE(clock_calls(run).empty());
+    struct Case {
+        const char *why, *tz;
+        time_t shown;
+        std::vector<std::string> env;
+    };
+    const Case cases[] = {
+        {"Moscow, 01:30 +03, the second pass", "Europe/Moscow", utc_time(2014, 10, 25, 22, 30, 0),
+         {}},
+        {"Moscow, 01:30 +04, the first pass", "Europe/Moscow", utc_time(2014, 10, 25, 21, 30, 0),
+         {}},
+        {"New York, 01:30 EST", "America/New_York", utc_time(2024, 11, 3, 6, 30, 0), {}},
+        {"Lord Howe, 01:40 +1030", "Australia/Lord_Howe", utc_time(2024, 4, 6, 15, 10, 0), {}},
+        {"mktime failing for every time", "UTC", utc_time(2011, 3, 9, 1, 0, 0),
+         {"SHIM_MKTIME=fail"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.why);
+        TavlinoRun run = run_tavlino(SAVE, c.shown, c.tz, c.env);
+        EXPECT_EQ(run.result.status, 0);
+        std::vector<std::string> calls = clock_calls(run);
+        ASSERT_EQ(calls.size(), 4u);
+        EXPECT_EQ(calls[0], settime_line(c.shown));
+    }
 }
 
 TEST(SetClock, WindowCloseDuringAnEditSetsNothing)
@@ -105,6 +125,7 @@ TEST(SetClock, ScreenTellsWhatTheSaveDid)
         const char *notice;
         time_t shown; // after the save
         int home_year, home_month, home_mark;
+        long long moved_ms = 0; // by another program during the edit
     };
     const Case cases[] = {
         {"both clocks set", {}, "", 3, nullptr, saved, 2012, 12, 30},
@@ -116,22 +137,29 @@ TEST(SetClock, ScreenTellsWhatTheSaveDid)
          start, 2011, 12, 30},
         {"a date the system clock does not take", {"SHIM_SETTIME=range"}, "", 0,
          NOTICE_REFUSED, start, 2011, 12, 30},
+        // The calendar then follows the system's time to its month.
+        {"refused after another program set the clock 5 days on", {"SHIM_SETTIME=refuse"}, "",
+         0, NOTICE_NO_PERMISSION, start + 5 * 86400, 2012, 1, 4, 5 * 86400000LL},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.why);
         // edit, year up, save, a second passes, Escape (Backspace when there is
         // no notice to take away), Backspace.
         std::string next = c.notice != nullptr ? "k=27" : "k=8";
-        TavlinoRun run = run_tavlino("t=0 | k=13 | k=273 | k=13 | | t=1001 | " + next +
-                                         " | k=8 | |",
+        std::string moved = c.moved_ms != 0 ? " c=" + std::to_string(c.moved_ms) : "";
+        TavlinoRun run = run_tavlino("t=0 | k=13 | k=273" + moved + " | k=13 | | t=1001 | " +
+                                         next + " | k=8 | |",
                                      start, "UTC", c.env);
         EXPECT_EQ(run.result.out, c.out);
         std::vector<std::string> calls = {settime_line(saved)};
         calls.insert(calls.end(), rtc.begin(), rtc.begin() + c.rtc_calls);
         EXPECT_EQ(clock_calls(run), calls);
         ASSERT_EQ(run.frames.size(), 15u);
-        int browsed_mark = c.shown == start ? 30 : 0; // December 2011 still browsed
-        ExpectedFrame after = browse_frame(c.shown, 2011, 12, browsed_mark);
+        // A save keeps December 2011 browsed; after a refused one the browsed
+        // month is the system's, as home is.
+        ExpectedFrame after = c.rtc_calls == 0
+                                  ? browse_frame(c.shown, c.home_year, c.home_month, c.home_mark)
+                                  : browse_frame(c.shown, 2011, 12, 0);
         after.notice = c.notice;
         EXPECT_EQ(frame_difference(run.frames[7], expected_frame(after)), 0);
         after.shown++;

@@ -197,11 +197,13 @@ TEST(TavlinoEdit, FieldIsKeptBetweenEdits)
                         edit(START, 2), browse(START, 2011, 12, 30), edit(START, 2)});
 }
 
-TEST(TavlinoEdit, StepThePlatformCannotRepresentKeepsTheShownTime)
+TEST(TavlinoEdit, StepsNeedNoConversionFromLocalTime)
 {
-    // mktime fails for every time here; the calendar falls back to its own weekdays.
+    // mktime fails for every time here; the calendar falls back to its own
+    // weekdays, and a step goes from the instant on show.
     TavlinoRun run = run_tavlino(keys_script({ENTER, UP}) + " quit |", START, "UTC",
                                  {"SHIM_MKTIME=fail"});
     EXPECT_EQ(run.result.status, 0);
-    expect_frames(run, {browse(START, 2011, 12, 30), edit(START, 0), edit(START, 0)});
+    expect_frames(run, {browse(START, 2011, 12, 30), edit(START, 0),
+                        edit(utc_time(2012, 12, 30, 23, 59, 50), 0)});
 }

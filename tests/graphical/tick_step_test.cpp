@@ -90,21 +90,22 @@ TEST(TickStep, JustUnderHalfTheRangeIsAStall)
 namespace {
 
 // A device's clocks in simulated time. The monotonic clock counts true
-// milliseconds; the system clock runs at its own rate and may be set; the
-// ticks follow the system clock (classic SDL, "wall") or run on at their own
-// rate (SDL 2).
+// milliseconds, and the boot clock a suspend too; the system clock runs at
+// its own rate and may be set; the ticks follow the system clock (classic
+// SDL, "wall") or run on at their own rate (SDL 2).
 struct Device {
     bool wall;
     double tick_ppm, system_ppm;
-    double passed = 0, system = 1325239190000.0, ticks = 0;
+    double passed = 0, boot = 0, system = 1325239190000.0, ticks = 0;
     LoopClocks read() const
     {
         return {(uint32_t)(int64_t)std::floor(ticks), (int64_t)std::floor(passed),
-                (int64_t)std::floor(system)};
+                (int64_t)std::floor(boot), (int64_t)std::floor(system)};
     }
     void pass(double ms)
     {
         passed += ms;
+        boot += ms;
         system += ms * (1 + system_ppm * 1e-6);
         ticks += ms * (1 + (wall ? system_ppm : tick_ppm) * 1e-6);
     }
@@ -113,6 +114,11 @@ struct Device {
         system += ms;
         if (wall)
             ticks += ms;
+    }
+    void suspend(double ms)
+    {
+        boot += ms;
+        set(ms);
     }
 };
 
@@ -216,7 +222,73 @@ TEST(LoopCount, SettingTheClockShowsAtOnceAndMovesNoEdit)
             }
             EXPECT_GE(turned, 0);
             EXPECT_LE(turned, 50) << "the second turns over late";
-            EXPECT_EQ(edit.resync, 1) << "taken when the edit ends";
+            EXPECT_EQ(edit.count.resync, 1) << "taken when the edit ends";
         }
+    }
+}
+
+// Time passed is the boot clock's, which counts a suspend; a jump of one
+// clock alone, the boot clock's too, is none. An edit on show runs on by it.
+TEST(LoopCount, AnEditRunsOnThroughASuspend)
+{
+    const double day = 86400000;
+    struct Case {
+        const char *why;
+        bool wall;
+        double boot, monotonic, system; // ms each clock moves beyond time passing
+        long long shown;                // seconds the edit moves on for them
+    };
+    const Case cases[] = {
+        {"a 3-day suspend, ticks following the clock", true, 3 * day, 0, 3 * day, 259200},
+        {"a 3-day suspend, ticks on their own", false, 3 * day, 0, 3 * day, 259200},
+        {"a 10-second suspend", false, 10000, 0, 10000, 10},
+        {"the system clock alone set a day on", false, 0, 0, day, 0},
+        {"the monotonic clock alone a day on", false, 0, day, 0, 0},
+        {"the boot clock alone a day on", true, day, 0, 0, 0},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.why);
+        Device d = {k.wall, 0, 0};
+        ClockLoop c = started(d);
+        c.edit_mode = 1;
+        d.pass(500);
+        LoopClocks now = d.read();
+        loop_count(&c, &now);
+        time_t before = c.shown_time;
+        d.boot += k.boot;
+        d.passed += k.monotonic;
+        d.set(k.system);
+        for (int pass = 0; pass < 210; pass++) {
+            d.pass(10);
+            now = d.read();
+            loop_count(&c, &now);
+        }
+        EXPECT_EQ(c.shown_time - before, k.shown + 2) << "2.6 s after an exact second";
+        EXPECT_EQ(c.saved_time, c.shown_time);
+    }
+}
+
+// Aligned to the system clock, the count shows the second that has begun,
+// before 1970 as after it, and counts its seconds from that second's start.
+TEST(LoopCount, AlignedToTheSecondThatHasBegun)
+{
+    struct Case {
+        int64_t system_ms;
+        time_t shown;
+        uint32_t into_second; // ms since tick_base
+    };
+    const Case cases[] = {
+        {1500, 1, 500}, {1000, 1, 0}, {999, 0, 999}, {0, 0, 0},
+        {-1, -1, 999}, {-1000, -1, 0}, {-1500, -2, 500}, {-86400001, -86401, 999},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.system_ms);
+        ClockLoop c = {};
+        LoopClocks now = {70000, 5000, 5000, k.system_ms};
+        loop_align(&c, &now);
+        EXPECT_EQ(c.shown_time, k.shown);
+        EXPECT_EQ(c.saved_time, k.shown);
+        EXPECT_EQ(now.ticks - c.count.tick_base, k.into_second);
+        EXPECT_EQ(c.count.last_tick, c.count.tick_base);
     }
 }

@@ -9,11 +9,13 @@
 //   SHIM_MKTIME=fail      mktime cannot represent any time
 //   SHIM_TIME=secs        fake clocks: the system clock starts at this instant
 //                         (time, gettimeofday, clock_gettime(CLOCK_REALTIME)), and
-//                         a monotonic clock of its own (CLOCK_MONOTONIC); both
-//                         move with clock_shim_pass (time passes: the SDL
-//                         shim's scripted time), the system clock alone with
-//                         clock_settime and clock_shim_step (another program
-//                         sets it)
+//                         a monotonic and a boot clock of their own
+//                         (CLOCK_MONOTONIC, CLOCK_BOOTTIME); all move with
+//                         clock_shim_pass (time passes: the SDL shim's scripted
+//                         time), the system clock alone with clock_settime and
+//                         clock_shim_step (another program sets it), the system
+//                         and boot clocks with clock_shim_suspend (the machine
+//                         sleeps)
 //   SHIM_CLOCK=run        with SHIM_TIME: both also run on in real time
 // The shim defines both open and open64 itself, so it must see them unrenamed;
 // on 32-bit platforms it also defines the 64-bit-time entry points that the
@@ -49,6 +51,7 @@ int fake_fd = -1;
 // epoch, -1 until first read), and the real monotonic milliseconds then.
 long long fake_system = -1;
 long long fake_passed = 0;
+long long fake_boot = 0;
 long long fake_set_at = 0;
 
 long long monotonic_ms()
@@ -84,21 +87,32 @@ long long fake_monotonic()
     return running_since_set() + fake_passed;
 }
 
-void fake_move(long long system_ms, long long passed_ms)
+long long fake_boottime()
+{
+    return running_since_set() + fake_boot;
+}
+
+void fake_move(long long system_ms, long long passed_ms, long long boot_ms)
 {
     long long system = fake_now() + system_ms, passed = fake_monotonic() + passed_ms;
+    long long boot = fake_boottime() + boot_ms;
     fake_system = system;
     fake_passed = passed;
+    fake_boot = boot;
     fake_set_at = monotonic_ms();
 }
 
 // The fake clock's reading for this clock, in ms; false for a clock it does not fake.
 bool fake_reading(clockid_t id, long long *ms)
 {
-    if (!clock_faked() || (id != CLOCK_REALTIME && id != CLOCK_MONOTONIC))
+    if (!clock_faked())
         return false;
-    *ms = id == CLOCK_REALTIME ? fake_now() : fake_monotonic();
-    return true;
+    switch (id) {
+    case CLOCK_REALTIME: *ms = fake_now(); return true;
+    case CLOCK_MONOTONIC: *ms = fake_monotonic(); return true;
+    case CLOCK_BOOTTIME: *ms = fake_boottime(); return true;
+    default: return false;
+    }
 }
 
 bool is_rtc(const char *path)
@@ -156,7 +170,7 @@ static int set_clock_time(clockid_t id, long long sec, long nsec)
         return -1;
     }
     if (id == CLOCK_REALTIME && clock_faked())
-        fake_move(sec * 1000 + nsec / 1000000 - fake_now(), 0);
+        fake_move(sec * 1000 + nsec / 1000000 - fake_now(), 0, 0);
     return 0;
 }
 
@@ -184,13 +198,19 @@ int __clock_settime64(clockid_t id, const struct timespec64 *ts)
 void clock_shim_pass(long long ms)
 {
     if (clock_faked())
-        fake_move(ms, ms);
+        fake_move(ms, ms, ms);
 }
 
 void clock_shim_step(long long ms)
 {
     if (clock_faked())
-        fake_move(ms, 0);
+        fake_move(ms, 0, 0);
+}
+
+void clock_shim_suspend(long long ms)
+{
+    if (clock_faked())
+        fake_move(ms, 0, ms);
 }
 
 time_t time(time_t *out)

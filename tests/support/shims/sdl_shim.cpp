@@ -9,7 +9,9 @@
 //                      loop, taken at the first SDL_GetTicks after the event
 //                      queue was found empty (so a pass may read the ticks more
 //                      than once): t=N set ticks, +N add ms, c=N another
-//                      program moves the system clock by N ms, k=SYM key down,
+//                      program moves the system clock by N ms, s=N the
+//                      machine sleeps N ms (the system and boot clocks move,
+//                      and ticks that follow the system clock), k=SYM key down,
 //                      u=SYM key up, quit an SDL_QUIT event, w=PATH creates
 //                      PATH.waiting and waits (up to 10 minutes) until PATH
 //                      exists, the screen showing the last frame. When it runs out,
@@ -164,6 +166,8 @@ void advance_script()
             set_ticks(ticks + (Uint32)strtoul(token.c_str() + 1, nullptr, 0));
         else if (token.rfind("c=", 0) == 0)
             clock_shim("clock_shim_step", strtoll(token.c_str() + 2, nullptr, 0));
+        else if (token.rfind("s=", 0) == 0)
+            clock_shim("clock_shim_suspend", strtoll(token.c_str() + 2, nullptr, 0));
         else if (token.rfind("k=", 0) == 0)
             push_key(SDL_KEYDOWN, atoi(token.c_str() + 2));
         else if (token.rfind("u=", 0) == 0)
