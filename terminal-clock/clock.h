@@ -31,6 +31,7 @@ struct ClockState {
     int twelve_hour;
     int centered;         // kept in the middle; the move keys do nothing while set
     int boxed;
+    int update_only;      // -u: the terminal gets only the cells that changed
     char *date_format;    // strftime format, DATE_FORMAT_SIZE bytes, owned by the entry
     int color;            // clock colour 0..7
     int delay;            // nanoseconds slept by an idle iteration; paces the loop
@@ -56,7 +57,8 @@ extern ClockState *clock_state;
 // Options and entry. Returns 1 when the program is to run the clock, 0 when
 // an informational option (or an option error) has been answered.
 int clock_parse_options(int argc, char **argv);
-extern const char *const usage_lines[11];
+constexpr int USAGE_LINE_COUNT = 12;
+extern const char *const usage_lines[USAGE_LINE_COUNT];
 void clock_print_usage();
 
 // State and time sampling.

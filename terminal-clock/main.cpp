@@ -42,6 +42,7 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    term_set_update_mode(clock_state->update_only);
     clock_init();
     while (clock_state->running) {
         clock_update_time();

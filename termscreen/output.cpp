@@ -3,12 +3,15 @@
 #include <stdio.h>
 
 #include "termscreen.h"
+#include "termscreen_internal.h"
 
 uint8_t cursor_row = 0, cursor_col = 0;
 uint8_t scroll_top = 0, scroll_bottom = 23;
 
 int term_putc(int ch)
 {
+    if (term_update_mode())
+        return term_image_feed(ch);
     return putc_unlocked((unsigned char)ch, stdout);
 }
 

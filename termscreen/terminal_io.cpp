@@ -80,6 +80,7 @@ static int checked_flush(void)
 
 int term_flush(void)
 {
+    term_image_write(); // in update mode, what changed since the last flush
     // Standard output may share its open file with non-blocking input, which
     // would make its writes non-blocking too, and the stream drops whatever a
     // busy terminal refuses. Then flush with the flag off. Keys are read

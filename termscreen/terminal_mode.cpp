@@ -47,8 +47,9 @@ void screen_init(void)
     working.c_cc[VMIN] = 1;
     tcsetattr(fd, TCSADRAIN, &working);
 
-    term_puts("\033)0"); // DEC Special Graphics as G1
     screen_update_size(0);
+    term_image_start(screen_rows, screen_cols); // update mode: drawn anew, shown unknown
+    term_puts("\033)0"); // DEC Special Graphics as G1
     win_destroy(screen_window); // a restart after a size change makes a new one
     screen_window = win_create(0, 0, 0, 0);
     scroll_bottom = (uint8_t)(screen_rows - 1);

@@ -2,9 +2,14 @@
  * termscreen: a small terminal screen library (windows, attributes and colour
  * pairs, line-drawing borders, raw keyboard input and key decoding).
  *
- * It keeps no off-screen image: every operation writes its ANSI/VT100 control
- * sequences at once to the buffered standard output, which reaches the
- * terminal at term_flush (win_refresh, key_read and screen_end flush too).
+ * By default it keeps no off-screen image: every operation writes its
+ * ANSI/VT100 control sequences at once to the buffered standard output,
+ * which reaches the terminal at term_flush (win_refresh, key_read and
+ * screen_end flush too). In update mode (term_set_update_mode) the same
+ * sequences draw into an image of the screen instead, and each flush writes
+ * only the cells that differ from what the terminal shows: for a serial line
+ * or a slow link. The terminal then shows what the default mode would have
+ * made it show (a character taken as one column wide).
  * Coordinates are 0-based and reach the terminal as 8-bit values (0..254).
  * Operations return 0 for success and TERM_REJECTED (255) for a rejected
  * argument; I/O errors are not reported, but term_gone tells when the
@@ -34,6 +39,9 @@
  *   SO / SI  0x0E / 0x0F        term_put_char: G1 for bytes 0x80..0x9F (sent
  *                               as 0x60..0x7F), G0 for all others, on a change;
  *                               screen_end ends on SI
+ * In update mode a flush writes CUP, SGR, SO / SI, DECTCEM, IRM off and the
+ * characters of changed cells, CUF (ESC [ n C) to move right along a row,
+ * and, first after screen_init, SCS, SGR 0, ED 2 and IRM off.
  *
  * Sequences decoded by key_read after ESC [ (the rest may take up to 40 ms to
  * arrive); the code is KEY_SEQUENCE_FIRST + the index in key_suffixes:
@@ -251,9 +259,17 @@ int win_move_to(Window *win, int row, int col);
  * the top-left, top-right, bottom-left and bottom-right corners; a 0 takes
  * the line-drawing default (x, x, q, q, l, k, m, j). 0. */
 int win_border(Window *win, int ls, int rs, int ts, int bs, int tl, int tr, int bl, int br);
-/* Writes the buffered output to the terminal; fflush's result. A failed
- * flush that is not a passing condition marks the terminal gone. */
+/* Writes the buffered output to the terminal (in update mode, first what
+ * changed); fflush's result. A failed flush that is not a passing condition
+ * marks the terminal gone. */
 int term_flush(void);
+/* Update mode on (non-zero) or off (0, the default); best set before
+ * screen_init. Each screen_init then starts from what it draws, the terminal
+ * taken as unknown, so its first flush writes the whole screen. Where the
+ * images' memory cannot be had, the default mode goes on. */
+void term_set_update_mode(int on);
+/* Whether update mode is on. */
+int term_update_mode(void);
 /* term_flush, whatever window is named; 0. */
 int win_refresh(Window *win);
 

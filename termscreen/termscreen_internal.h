@@ -17,4 +17,14 @@ void term_note_error(int error);
  * input). Clears term_gone. */
 void term_open_input(int fd);
 
+/* Update mode (screen_image.cpp). term_image_start: a drawn image of the
+ * size, blank, and the terminal's content unknown, so the next flush
+ * writes the whole image. term_image_feed: one byte of the library's output
+ * drawn into it; the byte. term_image_write: the cells that differ from what
+ * the terminal shows, written out, and the modes as drawn. Each does
+ * nothing (and the feed writes the byte) outside update mode. */
+void term_image_start(int rows, int cols);
+int term_image_feed(int ch);
+void term_image_write(void);
+
 #endif

@@ -5,7 +5,7 @@
 CPU is scheduler time from /proc/PID/task/*/schedstat over a window, wake-ups
 are the scheduler's time slices over it; system calls come from a separate
 pass under strace -c -f. Every figure is the median of interleaved rounds.
-The terminal clocks run in an 80x24 pseudo-terminal whose master side is read
+The terminal clocks run in a pseudo-terminal (80x24 unless named) whose master side is read
 all the time; the graphical ones under Xvfb and under SDL's dummy driver.
 
   measure.py BUILD_DIR [--clocks DIR] [--rounds N] [--window SECONDS] [--quick]
@@ -33,8 +33,10 @@ ERRORS = os.path.join(tempfile.gettempdir(), "bench-errors.log")  # what the pro
 
 
 class Program:
-    def __init__(self, name, argv, kind, limit=None, peer=None, env=None, binary=None):
+    def __init__(self, name, argv, kind, limit=None, peer=None, env=None, binary=None,
+                 size=(24, 80)):
         self.name, self.argv, self.kind = name, argv, kind
+        self.size = size  # a terminal program's rows and columns
         self.limit, self.peer = limit, peer  # names of the rows to compare with
         self.env = env or {}
         self.binary = binary  # what the stripped size is taken of
@@ -148,7 +150,7 @@ def start_running(program, terminal, warmup):
 
 
 def measure(program, window, warmup):
-    terminal = Terminal() if program.kind == "terminal" else None
+    terminal = Terminal(*program.size) if program.kind == "terminal" else None
     process = start_running(program, terminal, warmup)
     try:
         cpu0, slices0 = schedstat(process.pid)
@@ -175,7 +177,7 @@ def measure_syscalls(program, window, warmup):
     """System calls per second and per pass of the loop (a pass sleeps once),
     counted by strace attached to every thread after the warm-up."""
     out = tempfile.mktemp(prefix="bench-strace-")
-    terminal = Terminal() if program.kind == "terminal" else None
+    terminal = Terminal(*program.size) if program.kind == "terminal" else None
     process = start_running(program, terminal, warmup)
     try:
         attach = []
@@ -311,6 +313,11 @@ def programs(build, clocks, directory, with_peers):
         Program("limit, terminal (-s -b -c)", [limit_t, full, "40000000"], "terminal"),
         Program("tessavond -s -b -c", [clock, "-s", "-b", "-c"], "terminal",
                 limit="limit, terminal (-s -b -c)", peer="binclock -l", binary=clock),
+        # Only what changed (-u), as over a serial line, against the default.
+        Program("tessavond -s, 80x24", [clock, "-s"], "terminal"),
+        Program("tessavond -s -u, 80x24", [clock, "-s", "-u"], "terminal"),
+        Program("tessavond -s, 200x60", [clock, "-s"], "terminal", size=(60, 200)),
+        Program("tessavond -s -u, 200x60", [clock, "-s", "-u"], "terminal", size=(60, 200)),
         Program("limit, SDL (Xvfb)", [limit_g], "sdl", env={"DISPLAY": "X"}),
         Program("Tavlino (Xvfb)", [tavlino], "sdl", limit="limit, SDL (Xvfb)",
                 peer="xclock -update 1", env={"DISPLAY": "X"}, binary=tavlino),

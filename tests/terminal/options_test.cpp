@@ -31,9 +31,9 @@ Parsed parse(FreshClock &clock, std::vector<std::string> args)
     return p;
 }
 
-// The usage text as the user sees it: eleven lines of 65 characters.
+// The usage text as the user sees it: twelve lines of 65 characters.
 const char USAGE[] =
-    "usage : tessavond [-sbctrvih] [-C [0-7]] [-f format] [-d delay]  \n"
+    "usage : tessavond [-sbctruvih] [-C [0-7]] [-f format] [-d delay] \n"
     "    -s            Show seconds                                   \n"
     "    -b            Show box                                       \n"
     "    -c            Set the clock at the center of the terminal    \n"
@@ -43,7 +43,8 @@ const char USAGE[] =
     "    -v            Show tessavond version                         \n"
     "    -i            Show some info about tessavond                 \n"
     "    -h            Show this page                                 \n"
-    "    -d delay      Set the delay between two redraws of the clock \n";
+    "    -d delay      Set the delay between two redraws of the clock \n"
+    "    -u            Update only what changed, for a serial console \n";
 
 } // namespace
 
@@ -62,7 +63,8 @@ TEST(Options, NoOptionsRunTheClock)
 TEST(Options, FlagsSetTheirFields)
 {
     FreshClock clock;
-    EXPECT_EQ(parse(clock, {"-s", "-b", "-c", "-t"}).run, 1);
+    EXPECT_EQ(parse(clock, {"-s", "-b", "-c", "-t", "-u"}).run, 1);
+    EXPECT_EQ(clock.state.update_only, 1);
     EXPECT_EQ(clock.state.show_seconds, 1);
     EXPECT_EQ(clock.state.boxed, 1);
     EXPECT_EQ(clock.state.centered, 1);

@@ -17,6 +17,11 @@
 //                         and boot clocks with clock_shim_suspend (the machine
 //                         sleeps)
 //   SHIM_CLOCK=run        with SHIM_TIME: both also run on in real time
+//   SHIM_STEPS=fd         with SHIM_TIME: nanosleep does not sleep; it writes
+//                         STEP_MARK to standard output (after all the program
+//                         wrote), waits for one byte on fd (the test's go),
+//                         and time passes by the sleep asked for: a terminal
+//                         program runs in steps the test takes one at a time
 // The shim defines both open and open64 itself, so it must see them unrenamed;
 // on 32-bit platforms it also defines the 64-bit-time entry points that the
 // programs, built with _TIME_BITS=64, call instead of the plain names.
@@ -211,6 +216,38 @@ void clock_shim_suspend(long long ms)
 {
     if (clock_faked())
         fake_move(ms, 0, ms);
+}
+
+// One step of a program run in steps (SHIM_STEPS): false when not stepped.
+static bool stepped_sleep(long long ms)
+{
+    const char *fd = getenv("SHIM_STEPS");
+    if (fd == nullptr || !clock_faked())
+        return false;
+    static const char mark[] = "\033]step\007";
+    ssize_t written = write(1, mark, sizeof mark - 1);
+    (void)written;
+    char go;
+    while (read(atoi(fd), &go, 1) < 0 && errno == EINTR)
+        ; // a signal the test sent while the program waits is handled here
+    clock_shim_pass(ms);
+    return true;
+}
+
+int nanosleep(const struct timespec *request, struct timespec *remaining)
+{
+    if (stepped_sleep((long long)request->tv_sec * 1000 + request->tv_nsec / 1000000))
+        return 0;
+    static auto real = next<int (*)(const struct timespec *, struct timespec *)>("nanosleep");
+    return real(request, remaining);
+}
+
+int __nanosleep64(const struct timespec64 *request, struct timespec64 *remaining)
+{
+    if (stepped_sleep(request->tv_sec * 1000 + request->tv_nsec / 1000000))
+        return 0;
+    static auto real = next<int (*)(const struct timespec64 *, struct timespec64 *)>("__nanosleep64");
+    return real(request, remaining);
 }
 
 time_t time(time_t *out)
