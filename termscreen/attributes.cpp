@@ -1,5 +1,6 @@
 // The attribute word, colour pairs and the SGR sequence that sets them.
 #include "termscreen.h"
+#include "termscreen_internal.h"
 
 uint32_t color_pairs[COLOR_PAIR_COUNT];
 
@@ -54,31 +55,34 @@ int pair_content(int index, short *fg, short *bg)
     return 0;
 }
 
+void term_write_rendition(uint32_t attr, int (*put)(const char *))
+{
+    uint32_t a = attr & ATTR_WORD_MASK;
+    unsigned fg = attr_fg(a), bg = attr_bg(a);
+    put("\033[0");
+    // Nibbles 9..15 name no colour and send no code.
+    static constexpr const char *FOREGROUNDS[8] = {";30", ";31", ";32", ";33",
+                                                   ";34", ";35", ";36", ";37"};
+    static constexpr const char *BACKGROUNDS[8] = {";40", ";41", ";42", ";43",
+                                                   ";44", ";45", ";46", ";47"};
+    if (fg >= 1 && fg <= 8)
+        put(FOREGROUNDS[fg - 1]);
+    if (bg >= 1 && bg <= 8)
+        put(BACKGROUNDS[bg - 1]);
+    static constexpr struct {
+        uint32_t bit;
+        const char *code;
+    } STYLES[] = {{ATTR_REVERSE, ";7"}, {ATTR_UNDERLINE, ";4"}, {ATTR_BLINK, ";5"},
+                  {ATTR_BOLD, ";1"},    {ATTR_DIM, ";2"}};
+    for (const auto &s : STYLES)
+        if (a & s.bit)
+            put(s.code);
+    put("m");
+}
+
 void term_set_attr(int attr)
 {
-    uint32_t a = (uint32_t)attr & ATTR_WORD_MASK;
-    unsigned fg = attr_fg(a), bg = attr_bg(a);
-    term_puts("\033[0");
-    // Nibbles 9..15 name no colour and send no code.
-    if (fg >= 1 && fg <= 8) {
-        term_puts(";3");
-        term_putc('0' + (int)fg - 1);
-    }
-    if (bg >= 1 && bg <= 8) {
-        term_puts(";4");
-        term_putc('0' + (int)bg - 1);
-    }
-    if (a & ATTR_REVERSE)
-        term_puts(";7");
-    if (a & ATTR_UNDERLINE)
-        term_puts(";4");
-    if (a & ATTR_BLINK)
-        term_puts(";5");
-    if (a & ATTR_BOLD)
-        term_puts(";1");
-    if (a & ATTR_DIM)
-        term_puts(";2");
-    term_putc('m');
+    term_write_rendition((uint32_t)attr, term_puts);
 }
 
 int win_set_attr(Window *, int attr)

@@ -327,10 +327,11 @@ void out(int ch)
     putc_unlocked((unsigned char)ch, stdout);
 }
 
-void out_string(const char *s)
+int out_string(const char *s)
 {
     while (*s != '\0')
         out(*s++);
+    return 0;
 }
 
 int decimal_length(int n)
@@ -348,28 +349,9 @@ void out_decimal(int n)
     out('0' + n % 10);
 }
 
-// The same SGR as term_set_attr writes for the word.
 void out_rendition(uint16_t attr)
 {
-    unsigned fg = attr >> ATTR_FG_SHIFT & ATTR_COLOUR_MASK, bg = attr >> ATTR_BG_SHIFT & ATTR_COLOUR_MASK;
-    out_string("\033[0");
-    if (fg >= 1 && fg <= 8) {
-        out_string(";3");
-        out('0' + (int)fg - 1);
-    }
-    if (bg >= 1 && bg <= 8) {
-        out_string(";4");
-        out('0' + (int)bg - 1);
-    }
-    static constexpr struct {
-        uint16_t bit;
-        const char *code;
-    } STYLES[] = {{ATTR_REVERSE, ";7"}, {ATTR_UNDERLINE, ";4"}, {ATTR_BLINK, ";5"},
-                  {ATTR_BOLD, ";1"},    {ATTR_DIM, ";2"}};
-    for (const auto &s : STYLES)
-        if (attr & s.bit)
-            out_string(s.code);
-    out('m');
+    term_write_rendition(attr, out_string);
     shown.modes.attr = attr;
 }
 

@@ -2,6 +2,8 @@
 #ifndef TERMSCREEN_INTERNAL_H
 #define TERMSCREEN_INTERNAL_H
 
+#include <stdint.h>
+
 /* The control bytes that switch to the line-drawing set (G1) and back to
  * text (G0). */
 enum { SHIFT_OUT = 0x0E, SHIFT_IN = 0x0F };
@@ -16,6 +18,10 @@ void term_note_error(int error);
  * O_NONBLOCK off (standard output sharing its open file with non-blocking
  * input). Clears term_gone. */
 void term_open_input(int fd);
+
+/* The SGR sequence of the attribute word's low 16 bits (term_set_attr's),
+ * written through put. */
+void term_write_rendition(uint32_t attr, int (*put)(const char *));
 
 /* Update mode (screen_image.cpp). term_image_start: a drawn image of the
  * size, blank, and the terminal's content unknown, so the next flush

@@ -355,8 +355,8 @@ TEST(TessavondText, InformationalOptionsTouchNoTerminal)
     EXPECT_EQ(v.status, 0);
     RunResult h = run_program({tessavond, "-h"}, {});
     EXPECT_EQ(h.status, 0);
-    EXPECT_EQ(std::count(h.out.begin(), h.out.end(), '\n'), 11);
-    EXPECT_EQ(h.out.size(), 11u * 66);
+    EXPECT_EQ(std::count(h.out.begin(), h.out.end(), '\n'), 12);
+    EXPECT_EQ(h.out.size(), 12u * 66);
     for (const char *opt : {"-r", "-x"}) {
         RunResult r = run_program({tessavond, opt}, {});
         EXPECT_EQ(r.out, h.out) << opt;
