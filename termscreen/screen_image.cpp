@@ -47,6 +47,7 @@ struct Image {
     int rows, cols;
     Cell *cells;
     Modes modes;
+    uint8_t changed[IMAGE_MAX]; // a row whose cells may differ from the terminal's
 };
 
 int update_on = 0;
@@ -80,6 +81,7 @@ int image_size(Image *image, int rows, int cols)
     for (int i = 0; i < rows * cols; i++)
         cells[i] = BLANK;
     image->modes = {0, 0, 0, 0, 0, 0, 0, 1, 0, rows - 1};
+    memset(image->changed, 1, sizeof image->changed);
     return 0;
 }
 
@@ -91,6 +93,8 @@ void erase(Image *image, int row, int col, int count, uint16_t attr)
     blank.attr = attr;
     for (int i = row * image->cols + col, end = i + count; i < end; i++)
         image->cells[i] = blank;
+    if (count > 0)
+        memset(image->changed + row, 1, (size_t)((row * image->cols + col + count - 1) / image->cols - row + 1));
 }
 
 // Rows first..last move up (count > 0) or down by count within them; the
@@ -103,6 +107,7 @@ void shift_rows(Image *image, int first, int last, int count)
         n = span;
     Cell *base = cell_at(image, first, 0);
     size_t kept = sizeof(Cell) * (size_t)((span - n) * cols);
+    memset(image->changed + first, 1, (size_t)span);
     if (count > 0) {
         memmove(base, base + n * cols, kept);
         erase(image, last - n + 1, 0, n * cols, 0);
@@ -132,7 +137,11 @@ void put_cell(Image *image, const Cell &cell)
     Cell *at = cell_at(image, m->row, m->col);
     if (m->insert)
         memmove(at + 1, at, sizeof(Cell) * (size_t)(image->cols - m->col - 1));
-    *at = cell;
+    // A cell drawn as it was changes nothing: most of a redraw is that.
+    if (m->insert || memcmp(at, &cell, sizeof cell) != 0) {
+        *at = cell;
+        image->changed[m->row] = 1;
+    }
     if (m->col == image->cols - 1)
         m->wrap_pending = 1;
     else
@@ -235,7 +244,7 @@ void control_sequence(uint8_t final)
         int n = clamp(param(0, 1), 1, cols - m->col);
         Cell *at = cell_at(d, m->row, m->col);
         memmove(at, at + n, sizeof(Cell) * (size_t)(cols - m->col - n));
-        erase(d, m->row, cols - n, n, m->attr);
+        erase(d, m->row, cols - n, n, m->attr); // marks the row
         break;
     }
     case 'L':
@@ -451,23 +460,30 @@ void make_shown_known()
     shown_known = 1;
 }
 
+// The cursor's visibility as drawn; where the cursor shows, its place, the
+// rendition and the character set too. A hidden cursor's place and the
+// terminal's current rendition show nowhere, so while the cursor is hidden
+// (the clock's whole run) they are left until a cell needs them or the
+// terminal is given back with the cursor shown.
 void write_modes()
 {
     const Modes &d = drawn.modes;
     Modes *s = &shown.modes;
-    if (s->cursor_visible != d.cursor_visible) {
-        out_string(d.cursor_visible ? "\033[?25h" : "\033[?25l");
-        s->cursor_visible = d.cursor_visible;
-    }
     if (s->insert != d.insert) {
         out_string(d.insert ? "\033[4h" : "\033[4l");
         s->insert = d.insert;
     }
-    if (s->attr != d.attr)
-        out_rendition(d.attr);
-    out_shift(d.shifted);
-    if (s->row != d.row || s->col != d.col || s->wrap_pending)
-        out_position(d.row, d.col);
+    if (d.cursor_visible) {
+        if (s->attr != d.attr)
+            out_rendition(d.attr);
+        out_shift(d.shifted);
+        if (s->row != d.row || s->col != d.col || s->wrap_pending)
+            out_position(d.row, d.col);
+    }
+    if (s->cursor_visible != d.cursor_visible) {
+        out_string(d.cursor_visible ? "\033[?25h" : "\033[?25l");
+        s->cursor_visible = d.cursor_visible;
+    }
 }
 
 } // namespace
@@ -511,13 +527,19 @@ void term_image_write(void)
 {
     if (!update_on || drawn.cells == nullptr)
         return;
-    if (!shown_known)
+    if (!shown_known) {
         make_shown_known();
-    for (int row = 0; row < drawn.rows; row++)
+        memset(drawn.changed, 1, sizeof drawn.changed);
+    }
+    for (int row = 0; row < drawn.rows; row++) {
+        if (!drawn.changed[row])
+            continue;
+        drawn.changed[row] = 0;
         for (int col = 0; col < drawn.cols; col++) {
             const Cell *want = cell_at(&drawn, row, col);
             if (memcmp(want, cell_at(&shown, row, col), sizeof *want) != 0)
                 write_cell(row, col, *want);
         }
+    }
     write_modes();
 }
