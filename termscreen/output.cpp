@@ -25,24 +25,41 @@ int term_puts(const char *s)
 // Coordinates reach the terminal as 8 bits: 256 goes out as 0. Positions
 // past 254 are not usable, and the clock never needs them. Written digit by
 // digit: cursor motion is most of what the clock writes.
-void term_put_decimal(int n)
+void term_decimal_text(int n, char text[4])
 {
     unsigned v = (uint8_t)n;
+    char *t = text;
     if (v >= 100)
-        term_putc('0' + (int)(v / 100));
+        *t++ = (char)('0' + v / 100);
     if (v >= 10)
-        term_putc('0' + (int)(v / 10 % 10));
-    term_putc('0' + (int)(v % 10));
+        *t++ = (char)('0' + v / 10 % 10);
+    *t++ = (char)('0' + v % 10);
+    *t = '\0';
+}
+
+void term_put_decimal(int n)
+{
+    char text[4];
+    term_decimal_text(n, text);
+    term_puts(text);
+}
+
+void term_write_position(int row, int col, int (*put)(const char *))
+{
+    // The 1-based numbers are 8-bit too: row 255 would go out as 0.
+    char text[4];
+    put("\033[");
+    term_decimal_text((uint8_t)(row + 1), text);
+    put(text);
+    put(";");
+    term_decimal_text((uint8_t)(col + 1), text);
+    put(text);
+    put("H");
 }
 
 void term_goto(int row, int col)
 {
-    // The 1-based numbers are 8-bit too: row 255 would go out as 0.
-    term_puts("\033[");
-    term_put_decimal((uint8_t)(row + 1));
-    term_putc(';');
-    term_put_decimal((uint8_t)(col + 1));
-    term_putc('H');
+    term_write_position(row, col, term_puts);
 }
 
 void cursor_move(int row, int col)

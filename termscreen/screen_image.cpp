@@ -348,16 +348,6 @@ int decimal_length(int n)
     return n >= 100 ? 3 : n >= 10 ? 2 : 1;
 }
 
-// n is 1..255 here: positions and moves within the image.
-void out_decimal(int n)
-{
-    if (n >= 100)
-        out('0' + n / 100);
-    if (n >= 10)
-        out('0' + n / 10 % 10);
-    out('0' + n % 10);
-}
-
 void out_rendition(uint16_t attr)
 {
     term_write_rendition(attr, out_string);
@@ -366,11 +356,7 @@ void out_rendition(uint16_t attr)
 
 void out_position(int row, int col)
 {
-    out_string("\033[");
-    out_decimal(row + 1);
-    out(';');
-    out_decimal(col + 1);
-    out('H');
+    term_write_position(row, col, out_string);
     shown.modes.row = row;
     shown.modes.col = col;
     shown.modes.wrap_pending = 0;
@@ -407,8 +393,10 @@ void move_to(int row, int col)
             return;
         }
         if (3 + decimal_length(gap) < cup) {
+            char text[4];
+            term_decimal_text(gap, text);
             out_string("\033[");
-            out_decimal(gap);
+            out_string(text);
             out('C');
             m->col = col;
             return;

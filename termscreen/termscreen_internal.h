@@ -19,6 +19,11 @@ void term_note_error(int error);
  * input). Clears term_gone. */
 void term_open_input(int fd);
 
+/* The low 8 bits of n as one to three decimal digits, NUL-terminated. */
+void term_decimal_text(int n, char text[4]);
+/* CUP to (row, col), 0-based (term_goto's), written through put. */
+void term_write_position(int row, int col, int (*put)(const char *));
+
 /* The SGR sequence of the attribute word's low 16 bits (term_set_attr's),
  * written through put. */
 void term_write_rendition(uint32_t attr, int (*put)(const char *));
