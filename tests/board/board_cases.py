@@ -86,6 +86,14 @@ BOARDS = {board.name: board for board in [
                "-device", "virtio-keyboard-device", "-nic", "none"], "drm=320x240"),
 ]}
 
+# The most the DRM board's Tavlino may cost in processor time, as a multiple
+# of the fbdev board's in the same run. SDL 2 draws every frame on DRM
+# through OpenGL in software, whatever its renderer: with the device guide's
+# settings that is 2.4 to 4 times the fbdev board's, run to run; with SDL
+# 2's OpenGL renderer 3.6 to 6.6 times, with Mesa's softpipe about ten
+# (docs/performance.md).
+DRM_CPU_LIMIT = 6
+
 # Real key presses (QEMU monitor sendkey): edit, the hour field, one up, save.
 SAVE_KEYS = ["ret", "right", "right", "right", "up", "ret"]
 SAVE_STEP = 3600

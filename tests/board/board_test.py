@@ -17,6 +17,9 @@ holding only CAP_SYS_TIME), and check.sh runs on the console:
 - real key presses on the board's keyboard (QEMU's sendkey) save an hour
   on through that Tavlino: the system clock and the RTC move by an hour;
   Escape ends it and gives tty1 back in text mode;
+- what that Tavlino costs, the same way on every board: processor time a
+  second over 20 s of the clock running, and resident memory; the DRM
+  board's processor time is held to a multiple of the fbdev board's;
 - the second boot's line holds no right to set the clock: after the same
   keys the screen says the time was not saved, and neither clock moved;
 - the graphical clock on the 16-bit framebuffer at a fixed time; its
@@ -31,9 +34,12 @@ holding only CAP_SYS_TIME), and check.sh runs on the console:
 What is checked is in board_cases.py; board_image.py makes the initramfs,
 board_host.py the host's references and board_machine.py boots the board.
 
-usage: board_test.py NATIVE_BUILD TARGET_BUILD WORK_DIR BOARD
+usage: board_test.py NATIVE_BUILD TARGET_BUILD WORK_DIR BOARD [AGAINST_DIR]
 WORK_DIR/debs holds the board's packages (scripts/fetch.sh); BOARD is a
-name in board_cases.BOARDS.
+name in board_cases.BOARDS. Tavlino's cost is kept in WORK_DIR/cost; with
+AGAINST_DIR, the work folder of a board checked before in the same run, its
+processor time a second may be at most board_cases.DRM_CPU_LIMIT times that
+board's.
 """
 import calendar
 import glob
@@ -42,9 +48,9 @@ import subprocess
 import sys
 import time
 
-from board_cases import BOARDS, QUIT_KEYS, SAVE_KEYS, SAVE_STEP, SAVES, SAVE_SLACK, TERMINAL, utc
+from board_cases import BOARDS, DRM_CPU_LIMIT, QUIT_KEYS, SAVE_KEYS, SAVE_STEP, SAVES, SAVE_SLACK, TERMINAL, utc
 from board_host import NOTICE_TOP, host_notice, host_screen, host_terminal, read_ppm
-from board_image import extract_debs, make_initramfs
+from board_image import extract_debs, make_initramfs, write
 from board_machine import boot
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -114,8 +120,35 @@ def check_device(out, board):
     wanted = "running=|tty1=text" + ("|display=[fbcon]" if "drm=" in board.display else "")
     check(quit_line == [wanted], "Escape ended it and tty1 is in text mode again: %s (%s wanted)"
           % (quit_line, wanted))
-    cost = board_lines(out, "@@ cost ")
-    print("      cost: %s" % cost)
+
+
+def check_cost(out, board, work, against):
+    """What Tavlino from inittab cost on this board, printed as
+    "cost BOARD cpu_ms_per_s=N rss_kb=N" and kept in WORK/cost; with
+    against, the work folder of the board measured before it in this run,
+    its processor time may be at most DRM_CPU_LIMIT times that board's."""
+    lines = board_lines(out, "@@ cost ")
+    cost = dict(kv.split("=", 1) for kv in lines[0].split()) if lines else {}
+    if not (len(cost) == 4 and all(cost.get(k, "").isdigit() for k in
+                                   ["shown-at-cs", "cpu-ms", "over-ms", "rss-kb"])
+            and int(cost["over-ms"]) >= 20000):
+        check(False, "no cost over 20 s of the clock running: %s" % lines)
+        return
+    cpu = int(cost["cpu-ms"]) * 1000 // int(cost["over-ms"])
+    line = "cost %s cpu_ms_per_s=%d rss_kb=%s" % (board.name, cpu, cost["rss-kb"])
+    print(line)
+    print("      first frame at %.2f s from power-on, over %.2f s" % (
+        int(cost["shown-at-cs"]) / 100, int(cost["over-ms"]) / 1000))
+    write(os.path.join(work, "cost"), line + "\n")
+    if against:
+        path = os.path.join(against, "cost")
+        other = open(path).read().split() if os.path.exists(path) else []
+        if len(other) != 4:
+            check(False, "no cost of the first board in this run in %s" % path)
+            return
+        limit = int(other[2].split("=")[1]) * DRM_CPU_LIMIT
+        check(cpu <= limit, "%s: %d ms of processor a second, at most %d times %s's %s (%d)"
+              % (board.name, cpu, DRM_CPU_LIMIT, other[1], other[2], limit))
 
 
 def check_no_cap(out, notice_seen):
@@ -216,6 +249,9 @@ def check_terminal(out, case, host):
 def main():
     native, target, work = (os.path.abspath(a) for a in sys.argv[1:4])
     board = BOARDS[sys.argv[4]]
+    against = os.path.abspath(sys.argv[5]) if len(sys.argv) > 5 else None
+    if os.path.exists(os.path.join(work, "cost")):
+        os.remove(os.path.join(work, "cost"))
     started = time.monotonic()
     unpacked, kernel = extract_debs(work)
     machine = list(board.machine)
@@ -265,6 +301,7 @@ def main():
               % (name, work, name))
         if name == "device":
             check_device(out, board)
+            check_cost(out, board, work, against)
             check_screen(out, screen_path, frame, board)
             check_saves(out)
             for case, host in zip(TERMINAL, terminal):
